@@ -1,0 +1,27 @@
+// Copies the driver's UI configuration file into the driver directory, turning
+// the picture lines ("Logo=", "Picture=") into one normal form with full paths.
+#pragma once
+
+#include <cstddef>
+
+namespace driver {
+
+constexpr size_t kUiConfigLineSize = 512;   // input and output line buffers
+constexpr size_t kUiConfigValueSize = 256;  // one value of a picture line
+
+// A picture line is the key, four integers and a bitmap name:
+//   Logo=280, 30, 140, 54, about.bmp  ->  Logo=280, 30, 140, 54, <folder>\about.bmp CR LF
+// Every other line is copied byte for byte. folder has no trailing backslash.
+// Nothing is reported: a missing source leaves an empty target.
+void RewriteUIConfig(const char* sourcePath, const char* targetPath, const char* folder);
+
+// Rewrites one picture line (text up to its first NUL, line end included) into
+// output, which holds kUiConfigLineSize bytes. Returns false, leaving output
+// untouched, when the line holds neither key. Exposed for the tests.
+bool RewritePictureLine(const char* line, const char* folder, char* output);
+
+// The decimal conversion of the integer values: blanks, a sign and digits, the
+// rest ignored, no digits give 0; values beyond the int range saturate.
+int ParseDecimal(const char* text);
+
+}  // namespace driver
