@@ -236,12 +236,18 @@ int Extract(const std::string& path, const std::string& dir) {
     SourceInput input(*archive.source, e.dataOffset);
     int rc = InflateEntryToFile(input, e.packedLength, target.c_str(), &running,
                                 static_cast<double>(archive.layout.progressLength), nullptr);
+    if (rc == kInflateFileError) {  // an unwritable folder fails every entry alike: say it once
+      Fail("cannot write %s", target.c_str());
+      ++failures;
+      return false;
+    }
     if (rc != kInflateOk) {
-      Fail("%s: %s (result %d)", target.c_str(), rc == kInflateFileError ? "cannot write" : "damaged entry", rc);
+      Fail("%s: damaged entry (result %d)", target.c_str(), rc);
       ++failures;
     }
     return true;
   });
+  if (walked == WalkResult::kStopped) return 1;
   if (walked != WalkResult::kComplete) return Fail("%s: archive damaged after %u entries", path.c_str(), visited);
   return failures == 0 ? 0 : 1;
 }

@@ -1,0 +1,74 @@
+# build/win32 (i686: setup.exe, setup-stub.exe, payload-tool.exe, the deliverables)
+# and build/win64 (x86_64: the same Windows code, for running the Windows-side tests
+# under 64-bit Wine). Tests run through scripts/wine-run, in a throwaway Wine prefix
+# under the tree.
+
+if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+  set(WINE_ARCH win32)
+else()
+  set(WINE_ARCH win64)
+endif()
+set(WINE_ROOT ${CMAKE_BINARY_DIR}/wine)
+set(CMAKE_CROSSCOMPILING_EMULATOR ${REPO_ROOT}/scripts/wine-run;${WINE_ROOT};${WINE_ARCH})
+
+# Small programs: size-optimised, unused sections dropped, no runtime DLLs.
+add_compile_options(-Os -ffunction-sections -fdata-sections)
+add_link_options(-Wl,--gc-sections)
+add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601)
+set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -c 936")
+enable_language(RC)
+
+set(ZLIB_STATIC ${CMAKE_FIND_ROOT_PATH}/lib/libz.a)
+if(NOT EXISTS ${ZLIB_STATIC})
+  message(FATAL_ERROR "static zlib for mingw not found at ${ZLIB_STATIC} (package libz-mingw-w64-dev)")
+endif()
+include_directories(SYSTEM ${CMAKE_FIND_ROOT_PATH}/include)
+
+# The sample payload is packed by the native payload tool of build/native.
+if(NOT PAYLOAD_TOOL OR NOT EXISTS ${PAYLOAD_TOOL})
+  message(FATAL_ERROR "configure with -DPAYLOAD_TOOL=<build/native/payload-tool>")
+endif()
+file(STRINGS ${PACKAGE_DIR}/package.list PACKAGE_ENTRIES)
+list(TRANSFORM PACKAGE_ENTRIES PREPEND ${PACKAGE_DIR}/)
+set(SAMPLE_PAYLOAD ${CMAKE_BINARY_DIR}/sample-payload.bin)
+add_custom_command(OUTPUT ${SAMPLE_PAYLOAD}
+  COMMAND ${PAYLOAD_TOOL} pack ${PACKAGE_DIR} ${SAMPLE_PAYLOAD}
+  DEPENDS ${PACKAGE_DIR}/package.list ${PACKAGE_ENTRIES}
+  COMMENT "Packing the sample payload")
+add_custom_target(sample-payload DEPENDS ${SAMPLE_PAYLOAD})
+
+add_subdirectory(payload)
+add_subdirectory(app)
+add_subdirectory(driver)
+add_subdirectory(tools)
+add_subdirectory(resources)
+
+# Windows-side tests: one GoogleTest program built from Debian's googletest sources.
+set(gtest_force_shared_crt OFF CACHE BOOL "" FORCE)
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+
+file(GLOB WIN_TEST_SOURCES CONFIGURE_DEPENDS ${REPO_ROOT}/tests/win32/*_test.cpp)
+add_executable(windows-tests ${WIN_TEST_SOURCES} ${REPO_ROOT}/tests/win32/test_main.cpp
+  ${REPO_ROOT}/tests/win32/win_support.cpp ${REPO_ROOT}/tests/win32/test_payload.rc)
+target_include_directories(windows-tests PRIVATE ${REPO_ROOT} ${REPO_ROOT}/tests/win32)
+target_link_libraries(windows-tests PRIVATE payload_core app_core driver_core gtest)
+set_source_files_properties(${REPO_ROOT}/tests/win32/test_payload.rc PROPERTIES
+  OBJECT_DEPENDS ${SAMPLE_PAYLOAD})
+target_compile_definitions(windows-tests PRIVATE PACKAGE_DIR="${PACKAGE_DIR}")
+set_property(SOURCE ${REPO_ROOT}/tests/win32/test_payload.rc APPEND PROPERTY COMPILE_OPTIONS
+  -I${CMAKE_BINARY_DIR})
+add_dependencies(windows-tests sample-payload)
+
+# Exit 77 from scripts/wine-run means this machine cannot run the tree's programs.
+add_test(NAME windows-tests COMMAND windows-tests)
+set_tests_properties(windows-tests PROPERTIES SKIP_RETURN_CODE 77 WORKING_DIRECTORY ${CMAKE_BINARY_DIR})
+
+file(GLOB WIN_SCRIPT_TESTS CONFIGURE_DEPENDS ${REPO_ROOT}/tests/scripts/windows_*.sh)
+foreach(script ${WIN_SCRIPT_TESTS})
+  get_filename_component(name ${script} NAME_WE)
+  add_test(NAME ${name} COMMAND bash ${script})
+  set_tests_properties(${name} PROPERTIES SKIP_RETURN_CODE 77 ENVIRONMENT
+    "WINE_RUN=${REPO_ROOT}/scripts/wine-run;WINE_ROOT=${WINE_ROOT};WINE_ARCH=${WINE_ARCH};BUILD_DIR=${CMAKE_BINARY_DIR};PAYLOAD_TOOL=${PAYLOAD_TOOL};SAMPLE_PAYLOAD=${SAMPLE_PAYLOAD}")
+endforeach()

@@ -1,0 +1,57 @@
+#include "win_support.h"
+
+#include <cstdio>
+#include <vector>
+
+namespace win_support {
+
+ScratchDir::ScratchDir() {
+  char temp[MAX_PATH] = {};
+  GetTempPathA(sizeof temp, temp);
+  static int counter = 0;
+  char name[MAX_PATH];
+  std::snprintf(name, sizeof name, "%swintest-%lu-%d", temp, GetCurrentProcessId(), ++counter);
+  CreateDirectoryA(name, nullptr);
+  path_ = name;
+}
+
+ScratchDir::~ScratchDir() {
+  WIN32_FIND_DATAA found;
+  HANDLE h = FindFirstFileA((path_ + "\\*").c_str(), &found);
+  if (h != INVALID_HANDLE_VALUE) {
+    do {
+      std::string n = found.cFileName;
+      if (n != "." && n != "..") DeleteFileA((path_ + "\\" + n).c_str());
+    } while (FindNextFileA(h, &found));
+    FindClose(h);
+  }
+  RemoveDirectoryA(path_.c_str());
+}
+
+std::string ReadAll(const std::string& path) {
+  std::string bytes;
+  FILE* f = std::fopen(path.c_str(), "rb");
+  if (!f) return bytes;
+  char chunk[65536];
+  size_t n;
+  while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0) bytes.append(chunk, n);
+  std::fclose(f);
+  return bytes;
+}
+
+bool WriteAll(const std::string& path, const std::string& bytes) {
+  FILE* f = std::fopen(path.c_str(), "wb");
+  if (!f) return false;
+  bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+  return std::fclose(f) == 0 && ok;
+}
+
+std::string OwnProgramPath() {
+  char path[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, path, sizeof path);
+  return path;
+}
+
+std::string PackagePath(const std::string& name) { return std::string("Z:") + PACKAGE_DIR + "/" + name; }
+
+}  // namespace win_support

@@ -1,0 +1,30 @@
+// Helpers for the Windows-side tests: scratch folders and whole files through Win32.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace win_support {
+
+// A fresh folder under the temporary directory, removed with its files afterwards.
+class ScratchDir {
+ public:
+  ScratchDir();
+  ~ScratchDir();
+  ScratchDir(const ScratchDir&) = delete;
+  ScratchDir& operator=(const ScratchDir&) = delete;
+  const std::string& path() const { return path_; }
+  std::string File(const std::string& name) const { return path_ + "\\" + name; }
+
+ private:
+  std::string path_;
+};
+
+std::string ReadAll(const std::string& path);
+bool WriteAll(const std::string& path, const std::string& bytes);
+std::string OwnProgramPath();
+// A file of the repository's sample package, reached through Wine's Z: drive.
+std::string PackagePath(const std::string& name);
+
+}  // namespace win_support
