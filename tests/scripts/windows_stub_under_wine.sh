@@ -1,0 +1,51 @@
+#!/usr/bin/env bash
+# The Windows build itself under Wine: payload-tool.exe appends the package to
+# setup-stub.exe, the result is signed, and both the tool and the setup program
+# find the archive (setup exits 0 when it found its payload, 1 when not).
+set -u
+wine_run() { "${WINE_RUN:?}" "${WINE_ROOT:?}" "${WINE_ARCH:?}" "$@"; }
+cd "${BUILD_DIR:?}"
+work=$(mktemp -d "$BUILD_DIR/wine-stub.XXXXXX")
+trap 'rm -rf "$work"' EXIT
+rel=$(basename "$work")
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+package=$(dirname "$0")/../../resources/package
+[ -d "$package" ] || package=$(cd "$(dirname "$(readlink -f "$0")")/../../resources/package" && pwd)
+
+cp setup-stub.exe sample-payload.bin "$work/"
+wine_run payload-tool.exe append "$rel/setup-stub.exe" "$rel/sample-payload.bin" "$rel/vendor.exe"
+rc=$?
+[ $rc -eq 77 ] && exit 77
+[ $rc -eq 0 ] || fail "append under Wine (exit $rc)"
+cmp -s "$work/vendor.exe" <("${PAYLOAD_TOOL:?}" append setup-stub.exe sample-payload.bin /dev/stdout) ||
+  fail "Windows and native append differ"
+
+openssl req -x509 -newkey rsa:2048 -nodes -keyout "$work/key.pem" -out "$work/cert.pem" -days 2 \
+  -subj "/CN=Test Vendor" >/dev/null 2>&1 || fail "test certificate"
+osslsigncode sign -certs "$work/cert.pem" -key "$work/key.pem" -in "$work/vendor.exe" \
+  -out "$work/signed.exe" >/dev/null 2>&1 || fail "sign"
+
+for exe in vendor.exe signed.exe; do
+  wine_run payload-tool.exe list "$rel/$exe" >"$work/$exe.list" 2>"$work/$exe.err" || fail "list $exe: $(cat "$work/$exe.err")"
+  tr -d '\r' <"$work/$exe.list" | awk '{print $1}' | diff - <(grep -v '^$' "$package/package.list") >/dev/null ||
+    fail "$exe: entries differ from package.list"
+  mkdir "$work/out-$exe"
+  wine_run payload-tool.exe extract "$rel/$exe" "$rel/out-$exe" || fail "extract $exe"
+  while read -r name; do
+    [ -n "$name" ] || continue
+    cmp -s "$package/$name" "$work/out-$exe/$name" || fail "$exe: $name differs"
+  done <"$package/package.list"
+  cp "$work/$exe" "$work/run-$exe"
+  wine_run "$rel/run-$exe"; rc=$?
+  [ $rc -eq 0 ] || fail "setup did not find the payload appended to $exe (exit $rc)"
+done
+
+# setup.exe finds its resource; the bare stub finds nothing.
+wine_run setup.exe; rc=$?
+[ $rc -eq 0 ] || fail "setup.exe did not find its resource (exit $rc)"
+wine_run setup-stub.exe; rc=$?
+[ $rc -eq 1 ] || fail "bare stub claimed a payload (exit $rc)"
+
+if [ $failures -ne 0 ]; then echo "$failures failure(s)"; exit 1; fi
+echo "under Wine: appended and signed stubs found and extracted"
