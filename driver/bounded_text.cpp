@@ -27,7 +27,7 @@ BoundedText& BoundedText::Append(const char* bytes, size_t count) {
 }
 
 BoundedText& BoundedText::AppendInt(int value) {
-  // Built by hand: the magnitude as unsigned, so INT_MIN needs no special case.
+  // Built by hand: the magnitude as unsigned, so INT_MIN needs no branch of its own.
   char digits[16];
   size_t n = 0;
   unsigned magnitude = value < 0 ? 0u - static_cast<unsigned>(value) : static_cast<unsigned>(value);
