@@ -1,0 +1,34 @@
+// Stages the per-printer driver file set into the spooler's driver directory and
+// the monitor DLLs into the system directory: the first stage of both paths of
+// the driver installation.
+#pragma once
+
+#include "driver/driver_files.h"
+#include "driver/staging_plan.h"
+
+namespace driver {
+
+struct StagingInput {
+  const char* sourceFolder = nullptr;  // where the payload was extracted, no trailing backslash
+  const char* printerName = nullptr;
+  const char* modelLine = nullptr;
+  int languageFlag = 0;  // 0 English (option names translated), nonzero Chinese
+};
+
+struct StagedDriver {
+  DriverFileNames names;  // the 11 targets in table order and the monitor DLL names
+  char driverDirectory[kNameSize] = {};
+  char systemDirectory[kNameSize] = {};
+};
+
+// The environment whose driver directory a path stages into and registers for:
+// "Windows x64" on the 64-bit path; null (the process's own) on the 32-bit path.
+const char* DriverEnvironment(DriverPath path);
+
+// Carries out the staging. False when nothing could be staged: the printer name is
+// refused, or the spooler cannot name its driver directory (logged as
+// "GetPrinterDriverDirectory = %d"). Copy, write and delete failures are not
+// reported; they surface when the driver is registered.
+bool StageDriverFiles(const StagingInput& input, DriverPath path, StagedDriver* staged);
+
+}  // namespace driver
