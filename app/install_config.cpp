@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "driver/stdio_file.h"
+
 InstallConfig g_installConfig;
 
 namespace {
@@ -39,7 +41,8 @@ void CopyCut(char* buffer, size_t size, const char* text) {
 }  // namespace
 
 bool ReadInstallConfig(const char* path, InstallConfig* config) {
-  FILE* file = std::fopen(path, "rb");
+  StdioFile owned = OpenStdioFile(path, "rb");
+  FILE* file = owned.get();
   if (!file) {
     CopyCut(config->printerName(), kConfigNameSize, "USB Printer");
     CopyCut(config->driverName(), kConfigNameSize, "USB Printer Driver");
@@ -81,7 +84,7 @@ bool ReadInstallConfig(const char* path, InstallConfig* config) {
       }
     }
   }
-  std::fclose(file);
+  owned.reset();  // closed before it is deleted
   std::remove(path);
   return true;
 }

@@ -6,6 +6,7 @@
 
 #include "driver/gpd_customizer.h"
 #include "driver/install_log.h"
+#include "driver/stdio_file.h"
 #include "driver/ui_config_rewriter.h"
 #include "driver/winspool_api_win.h"
 
@@ -54,10 +55,8 @@ bool IsWindows5OrOlder() {
 }
 
 void WriteOemIni(const StagingStep& step) {
-  FILE* file = std::fopen(step.target.c_str(), "wb");
-  if (!file) return;
-  std::fwrite(step.text.data(), 1, step.text.size(), file);
-  std::fclose(file);
+  StdioFile file = OpenStdioFile(step.target.c_str(), "wb");
+  if (file) std::fwrite(step.text.data(), 1, step.text.size(), file.get());
 }
 
 void Carry(const StagingStep& step, const StagingInput& input) {

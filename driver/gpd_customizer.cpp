@@ -5,6 +5,7 @@
 
 #include "driver/line_reader.h"
 #include "driver/option_names.h"
+#include "driver/stdio_file.h"
 
 namespace driver {
 
@@ -39,13 +40,11 @@ void CustomizeGpd(const char* sourcePath, const char* targetPath, const char* re
                   const char* printerName, const char* modelLine, int languageFlag) {
   // Both files are opened before either result is looked at: a missing source
   // still leaves an empty target behind.
-  FILE* source = sourcePath ? fopen(sourcePath, "rb") : nullptr;
-  FILE* target = targetPath ? fopen(targetPath, "wb") : nullptr;
-  if (!source || !target) {
-    if (source) fclose(source);
-    if (target) fclose(target);
-    return;
-  }
+  StdioFile sourceFile = OpenStdioFile(sourcePath, "rb");
+  StdioFile targetFile = OpenStdioFile(targetPath, "wb");
+  if (!sourceFile || !targetFile) return;
+  FILE* source = sourceFile.get();
+  FILE* target = targetFile.get();
 
   const int column = (Equals(printerName, "Kelo-80-Series") ? 2 : 0) +
                      (Equals(modelLine, "Model=Rillo-58") ? 1 : 0);
@@ -86,9 +85,6 @@ void CustomizeGpd(const char* sourcePath, const char* targetPath, const char* re
     }
     fwrite(line, 1, length, target);
   }
-
-  fclose(source);
-  fclose(target);
 }
 
 }  // namespace driver

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "driver/stdio_file.h"
+
 namespace driver {
 
 void AppendInstallLogV(const char* logPath, const char* format, va_list args) {
@@ -13,10 +15,8 @@ void AppendInstallLogV(const char* logPath, const char* format, va_list args) {
   // The Windows C runtime's variant leaves a cut message unterminated.
   message[sizeof message - 1] = '\0';
 
-  FILE* file = fopen(logPath, "a+t");
-  if (!file) return;
-  fwrite(message, 1, strlen(message), file);
-  fclose(file);
+  StdioFile file = OpenStdioFile(logPath, "a+t");
+  if (file) fwrite(message, 1, strlen(message), file.get());
 }
 
 void AppendInstallLog(const char* logPath, const char* format, ...) {

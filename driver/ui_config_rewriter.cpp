@@ -6,6 +6,7 @@
 
 #include "driver/bounded_text.h"
 #include "driver/line_reader.h"
+#include "driver/stdio_file.h"
 
 namespace driver {
 
@@ -88,13 +89,11 @@ bool RewritePictureLine(const char* line, const char* folder, char* output) {
 
 void RewriteUIConfig(const char* sourcePath, const char* targetPath, const char* folder) {
   // Opened in this order and before either result is looked at, as the GPD is.
-  FILE* source = sourcePath ? fopen(sourcePath, "rb") : nullptr;
-  FILE* target = targetPath ? fopen(targetPath, "wb") : nullptr;
-  if (!source || !target) {
-    if (source) fclose(source);
-    if (target) fclose(target);
-    return;
-  }
+  StdioFile sourceFile = OpenStdioFile(sourcePath, "rb");
+  StdioFile targetFile = OpenStdioFile(targetPath, "wb");
+  if (!sourceFile || !targetFile) return;
+  FILE* source = sourceFile.get();
+  FILE* target = targetFile.get();
   if (!folder) folder = "";
 
   char line[kUiConfigLineSize];
@@ -108,8 +107,6 @@ void RewriteUIConfig(const char* sourcePath, const char* targetPath, const char*
       fwrite(line, 1, length, target);
     }
   }
-  fclose(source);
-  fclose(target);
 }
 
 }  // namespace driver
