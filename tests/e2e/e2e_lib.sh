@@ -1,0 +1,90 @@
+# Sourced by the end-to-end test scripts. Expects WINE_RUN, WINE_ROOT, WINE_ARCH and
+# BUILD_DIR from ctest.
+#
+# Every script runs on one virtual display of its own (re-executed under xvfb-run),
+# so the program, the robot and the screenshots share it. The robot's prefix is its
+# own (under the tree's Wine root, which scripts/test deletes before each run): its
+# wineserver then never meets a program from another test on another display. The
+# scripts take a lock on it, one at a time, and stop its wineserver when they end,
+# before their display goes away.
+set -u
+: "${WINE_RUN:?}" "${WINE_ROOT:?}" "${WINE_ARCH:?}" "${BUILD_DIR:?}"
+
+if [ -z "${E2E_DISPLAY_OWNED:-}" ] && [ -z "${DISPLAY:-}" ]; then
+  E2E_DISPLAY_OWNED=1 exec xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" "$@"
+fi
+
+E2E_ROOT=$WINE_ROOT/e2e
+E2E_PREFIX=$E2E_ROOT/prefix-$WINE_ARCH
+mkdir -p "$E2E_ROOT"
+exec 8>"$E2E_ROOT/.run-lock"
+flock -w 900 8 || { echo "e2e: could not take the robot prefix's lock"; exit 1; }
+
+cd "$BUILD_DIR"
+E2E_WORK=$(mktemp -d "$BUILD_DIR/e2e-run.XXXXXX")
+E2E_REL=$(basename "$E2E_WORK")
+failures=0
+
+e2e_finish() {
+  WINEPREFIX=$E2E_PREFIX timeout 30 wineserver -k >/dev/null 2>&1
+  if [ $failures -eq 0 ]; then rm -rf "$E2E_WORK"; else echo "artifacts kept in $E2E_WORK"; fi
+}
+trap e2e_finish EXIT
+
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+
+# wine_run PROGRAM ARGS...: a program of the tree in the robot's prefix.
+wine_run() { WINE_TIMEOUT=${WINE_TIMEOUT:-300} "$WINE_RUN" "$E2E_ROOT" "$WINE_ARCH" "$@"; }
+
+# robot NAME: runs the script $E2E_WORK/NAME.txt; its record and screenshots land in
+# $E2E_WORK/NAME/. Sets robot_rc and record (the record's path). Exits 77 when
+# this machine cannot run the tree's programs.
+robot() {
+  local name=$1
+  wine_run robot.exe "$E2E_REL/$name.txt" "$E2E_REL/$name" >"$E2E_WORK/$name.log" 2>&1
+  robot_rc=$?
+  [ $robot_rc -eq 77 ] && exit 77
+  record=$E2E_WORK/$name/record.txt
+  [ -f "$record" ] || { fail "$name: no record (robot exit $robot_rc): $(cat "$E2E_WORK/$name.log")"; record=/dev/null; }
+}
+
+# has PATTERN [WHAT]: the last record holds a line matching the extended regex.
+has() { grep -Eq -- "$1" "$record" || fail "${2:-record of $(basename "$(dirname "$record")")} lacks /$1/"; }
+lacks() { ! grep -Eq -- "$1" "$record" || fail "record of $(basename "$(dirname "$record")") has /$1/"; }
+
+# shot_ok STEP: the step's screenshot is a 24-bit BMP of the size the record gives,
+# matching the window rectangle, and not of one colour; it also converts to PNG.
+shot_ok() {
+  local step=$1 line file w h rect
+  line=$(grep -E "^SHOT $step file=" "$record") || { fail "no screenshot at step $step"; return 1; }
+  file=$(sed -E 's/.*file=([^ ]+).*/\1/' <<<"$line")
+  w=$(sed -E 's/.*width=([0-9]+).*/\1/' <<<"$line")
+  h=$(sed -E 's/.*height=([0-9]+).*/\1/' <<<"$line")
+  rect=$(grep -E "^WINDOW $step " "$record" | sed -E 's/.*rect=(-?[0-9]+),(-?[0-9]+),(-?[0-9]+),(-?[0-9]+).*/\3-\1 \4-\2/')
+  set -- $rect
+  [ "$(($1))x$(($2))" = "${w}x${h}" ] || fail "step $step: screenshot ${w}x${h}, window $(($1))x$(($2))"
+  local bmp=$(dirname "$record")/$file
+  [ "$(identify -format '%m %wx%h %z' "$bmp" 2>/dev/null)" = "BMP3 ${w}x${h} 8" ] ||
+    fail "step $step: $file is not a ${w}x${h} BMP of 8-bit channels ($(identify "$bmp" 2>&1))"
+  [ "$(od -An -tu2 -j28 -N2 "$bmp" | tr -d ' ')" = 24 ] || fail "step $step: $file is not 24 bits a pixel"
+  # 54 header bytes, rows of 3 bytes a pixel padded to 4.
+  [ "$(stat -c %s "$bmp")" -eq $((54 + ((w * 3 + 3) / 4 * 4) * h)) ] || fail "step $step: $file has the wrong length"
+  convert "$bmp" "${bmp%.bmp}.png" || fail "step $step: convert to PNG"
+  local colours
+  colours=$(identify -format '%k' "${bmp%.bmp}.png" 2>/dev/null)
+  [ "${colours:-0}" -ge 8 ] || fail "step $step: screenshot has only ${colours:-0} colours"
+}
+
+# pixels STEP COLOUR: how many pixels of the step's screenshot have COLOUR (#RRGGBB).
+pixels() {
+  local file
+  file=$(grep -E "^SHOT $1 file=" "$record" | sed -E 's/.*file=([^ ]+).*/\1/')
+  [ -n "$file" ] || { echo 0; return; }
+  convert "$(dirname "$record")/$file" txt:- | grep -ci " $2 "
+}
+
+e2e_done() {
+  if [ $failures -ne 0 ]; then echo "$failures failure(s)"; exit 1; fi
+  echo "${1:-all checks passed}"
+  exit 0
+}

@@ -1,0 +1,19 @@
+// The robot's script: plain text, one command per line, words separated by blanks.
+// A word in double quotes may hold blanks; inside quotes \" is a quote, \\ a
+// backslash, \n a line break and \t a tab. A line whose first word starts with '#'
+// is a comment. Portable: no Windows headers here.
+#pragma once
+
+#include <string>
+#include <vector>
+
+// Splits one line into words. Returns false with a reason for an unterminated quote
+// or an unknown escape; an empty or comment line gives no words.
+bool SplitScriptLine(const std::string& line, std::vector<std::string>* words, std::string* error);
+
+// The record's way of writing a text: in double quotes, with the escapes above and
+// \xHH for any other control byte, so that every record line stays one line.
+std::string QuoteForRecord(const std::string& text);
+
+// Parses a non-negative or negative decimal integer that fills the whole word.
+bool ParseInteger(const std::string& word, long* value);
