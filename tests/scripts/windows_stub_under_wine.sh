@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
 # The Windows build itself under Wine: payload-tool.exe appends the package to
 # setup-stub.exe, the result is signed, and both the tool and the setup program
-# find the archive (setup exits 0 when it found its payload, 1 when not).
+# find the archive. The setup program asks for the language first, so it is run
+# by windows-tests.exe, whose SetupProgram tests answer the question and check the
+# start-up files it unpacked (and its exit code: 0 when it found its payload, 1
+# when not).
 set -u
 wine_run() { "${WINE_RUN:?}" "${WINE_ROOT:?}" "${WINE_ARCH:?}" "$@"; }
 cd "${BUILD_DIR:?}"
@@ -10,6 +13,13 @@ trap 'rm -rf "$work"' EXIT
 rel=$(basename "$work")
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+# startup PROGRAM TEST: one SetupProgram test run against PROGRAM; it must really run.
+startup() {
+  SETUP_PROGRAM=$1 wine_run windows-tests.exe --gtest_filter="SetupProgram.$2" >"$work/startup.log" 2>&1 &&
+    grep -q '^\[  PASSED  \] 1 test\.' "$work/startup.log" && return 0
+  grep -E 'Failure|Which is|error' "$work/startup.log" | head -5
+  return 1
+}
 package=$(dirname "$0")/../../resources/package
 [ -d "$package" ] || package=$(cd "$(dirname "$(readlink -f "$0")")/../../resources/package" && pwd)
 
@@ -37,15 +47,13 @@ for exe in vendor.exe signed.exe; do
     cmp -s "$package/$name" "$work/out-$exe/$name" || fail "$exe: $name differs"
   done <"$package/package.list"
   cp "$work/$exe" "$work/run-$exe"
-  wine_run "$rel/run-$exe"; rc=$?
-  [ $rc -eq 0 ] || fail "setup did not find the payload appended to $exe (exit $rc)"
+  startup "$rel/run-$exe" AnswerFromTheQuestionPicksTheStartupFiles ||
+    fail "setup did not start up from the payload appended to $exe"
 done
 
 # setup.exe finds its resource; the bare stub finds nothing.
-wine_run setup.exe; rc=$?
-[ $rc -eq 0 ] || fail "setup.exe did not find its resource (exit $rc)"
-wine_run setup-stub.exe; rc=$?
-[ $rc -eq 1 ] || fail "bare stub claimed a payload (exit $rc)"
+startup setup.exe AnswerFromTheQuestionPicksTheStartupFiles || fail "setup.exe did not start up from its resource"
+startup setup-stub.exe BareStubDeletesAnOldLogoAndRunsOnDefaults || fail "bare stub claimed a payload"
 
 if [ $failures -ne 0 ]; then echo "$failures failure(s)"; exit 1; fi
 echo "under Wine: appended and signed stubs found and extracted"

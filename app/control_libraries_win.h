@@ -1,0 +1,20 @@
+// The control libraries the wizard's template needs: the common controls (its
+// progress bar) and the rich edit control (class "RICHEDIT", the licence view).
+// Both are loaded at run time from the system directory, never imported: setup.exe
+// runs from download folders, where a planted DLL of the same name may lie beside it.
+#pragma once
+
+#include <windows.h>
+
+#include "app/unique_handle_win.h"
+
+class ControlLibraries {
+ public:
+  // Loads both and registers the progress bar class. True when both classes can be
+  // created afterwards. The libraries stay loaded as long as this object lives.
+  bool Load();
+
+ private:
+  UniqueModule commonControls_;
+  UniqueModule richEdit_;
+};

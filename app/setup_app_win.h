@@ -1,0 +1,34 @@
+// The setup program's application object. Everything happens in InitInstance: the
+// payload, the language question, the start-up files and the install configuration.
+#pragma once
+
+#include <windows.h>
+
+#include <cstddef>
+
+#include "app/application_win.h"
+#include "app/control_libraries_win.h"
+
+class SetupApp : public Application {
+ public:
+  // Exit codes, for scripts and tests only: a person never sees them.
+  static constexpr int kExitPayloadFound = 0;  // start-up ran on a payload (resource or appended)
+  static constexpr int kExitNoPayload = 1;     // start-up ran on the built-in defaults
+  static constexpr int kExitCancelled = 2;     // the language question was cancelled
+  static constexpr int kExitNoDialog = 3;      // the language question could not be shown
+
+  // 1 = Chinese, 0 = English; fixed once the language question is answered.
+  int languageFlag() const { return languageFlag_; }
+
+ protected:
+  bool InitInstance() override;
+
+ private:
+  int languageFlag_ = 1;
+  // The heap copy of the INSTALL resource, or null. Never freed: the process ends
+  // first. (These two move to the wizard object once it exists.)
+  unsigned char* payloadData_ = nullptr;
+  size_t payloadSize_ = 0;
+  // Loaded for the whole run: the wizard's progress bar and licence view.
+  ControlLibraries controls_;
+};

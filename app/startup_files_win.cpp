@@ -1,0 +1,100 @@
+#include "app/startup_files_win.h"
+
+#include <windows.h>
+
+#include <cstdint>
+#include <cstdio>
+
+#include "payload/archive.h"
+#include "payload/entry_decoder.h"
+#include "payload/win32_file_source.h"
+
+namespace {
+
+// The resource rows and the appended rows list the logo and the licence in
+// different orders and spell the logo differently; both are kept as they are.
+const StartupFileNames kResourceChinese = {
+    {"InstallConfig_cn.txt", "License_cn.txt", "Logo.bmp", "left.bmp"},
+    {"InstallConfig.txt", "License.txt", "Logo.bmp", "left.bmp"}};
+const StartupFileNames kResourceEnglish = {
+    {"InstallConfig_en.txt", "License_en.txt", "Logo.bmp", "left.bmp"},
+    {"InstallConfig.txt", "License.txt", "Logo.bmp", "left.bmp"}};
+const StartupFileNames kAppendedChinese = {
+    {"InstallConfig_cn.txt", "logo.bmp", "License_cn.txt", "left.bmp"},
+    {"InstallConfig.txt", "logo.bmp", "License.txt", "left.bmp"}};
+const StartupFileNames kAppendedEnglish = {
+    {"InstallConfig_en.txt", "logo.bmp", "License_en.txt", "left.bmp"},
+    {"InstallConfig.txt", "logo.bmp", "License.txt", "left.bmp"}};
+
+// Index of the first source name the entry matches, or -1.
+int MatchStartupName(const StartupFileNames& names, const char* entryName) {
+  for (int i = 0; i < kStartupFileCount; ++i) {
+    if (payload::NamesEqualIgnoringCase(entryName, names.source[i])) return i;
+  }
+  return -1;
+}
+
+// The output path in a 256-byte buffer; false when it does not fit, and then the
+// entry is left alone rather than written under a cut-off name.
+bool FormatPath(char (&path)[256], const char* format, const char* dir, const char* name) {
+  int n = std::snprintf(path, sizeof path, format, dir, name);
+  return n > 0 && static_cast<size_t>(n) < sizeof path;
+}
+
+}  // namespace
+
+const StartupFileNames& StartupNamesFor(bool appended, int languageFlag) {
+  if (appended) return languageFlag ? kAppendedChinese : kAppendedEnglish;
+  return languageFlag ? kResourceChinese : kResourceEnglish;
+}
+
+int ExtractStartupFilesFromResource(const unsigned char* data, size_t size, int languageFlag, const char* tempDir) {
+  payload::MemorySource source(data, size);
+  payload::ArchiveLayout layout;
+  if (payload::LocateResourceArchive(source, &layout) != payload::LocateResult::kFound) return kNoStartupArchive;
+  const StartupFileNames& names = StartupNamesFor(false, languageFlag);
+  int32_t runningTotal = 0;
+  int decoded = 0;
+  payload::WalkEntries(source, layout, [&](const payload::PackageEntry& entry) {
+    int match = MatchStartupName(names, entry.name);
+    char path[256];
+    if (match >= 0 && FormatPath(path, "%s%s", tempDir, names.target[match])) {
+      payload::MemoryInput input(data + entry.dataOffset);
+      payload::InflateEntryToFile(input, entry.packedLength, path, &runningTotal, static_cast<double>(size),
+                                  nullptr);
+      ++decoded;
+    }
+    return true;  // the resource walk always visits all N entries
+  });
+  return decoded;
+}
+
+int ExtractStartupFilesFromAppended(payload::ByteSource& program, int languageFlag, const char* tempDir) {
+  payload::ArchiveLayout layout;
+  if (payload::LocateAppendedArchive(program, &layout) != payload::LocateResult::kFound) return kNoStartupArchive;
+  const StartupFileNames& names = StartupNamesFor(true, languageFlag);
+  int32_t runningTotal = 0;
+  int decoded = 0;
+  payload::WalkEntries(program, layout, [&](const payload::PackageEntry& entry) {
+    int match = MatchStartupName(names, entry.name);
+    char path[256];
+    if (match >= 0 && FormatPath(path, "%s\\%s", tempDir, names.target[match])) {
+      payload::SourceInput input(program, entry.dataOffset);
+      payload::InflateEntryToFile(input, entry.packedLength, path, &runningTotal,
+                                  static_cast<double>(layout.progressLength), nullptr);
+      ++decoded;
+    }
+    return decoded < kStartupFileCount;
+  });
+  return decoded;
+}
+
+int ExtractStartupFiles(int languageFlag, const unsigned char* payloadData, size_t payloadSize) {
+  char tempDir[256] = {};
+  DWORD length = GetTempPathA(sizeof tempDir, tempDir);
+  if (length == 0 || length >= sizeof tempDir) return 0;
+  if (payloadData) return ExtractStartupFilesFromResource(payloadData, payloadSize, languageFlag, tempDir);
+  payload::Win32FileSource self;
+  if (!self.OpenOwnProgram()) return kNoStartupArchive;
+  return ExtractStartupFilesFromAppended(self, languageFlag, tempDir);
+}
