@@ -55,7 +55,8 @@ target_compile_options(gtest PUBLIC "SHELL:-include ${REPO_ROOT}/tests/win32/gte
 
 file(GLOB WIN_TEST_SOURCES CONFIGURE_DEPENDS ${REPO_ROOT}/tests/win32/*_test.cpp)
 add_executable(windows-tests ${WIN_TEST_SOURCES} ${REPO_ROOT}/tests/win32/test_main.cpp
-  ${REPO_ROOT}/tests/win32/win_support.cpp ${REPO_ROOT}/tests/win32/test_payload.rc)
+  ${REPO_ROOT}/tests/win32/win_support.cpp ${REPO_ROOT}/tests/win32/test_payload.rc
+  ${APP_WIN_SOURCES} ${APP_DIALOGS_RC})
 target_include_directories(windows-tests PRIVATE ${REPO_ROOT} ${REPO_ROOT}/tests/win32)
 target_link_libraries(windows-tests PRIVATE payload_core app_core driver_core gtest winspool)
 set_source_files_properties(${REPO_ROOT}/tests/win32/test_payload.rc PROPERTIES
@@ -76,3 +77,4 @@ foreach(script ${WIN_SCRIPT_TESTS})
   set_tests_properties(${name} PROPERTIES SKIP_RETURN_CODE 77 ENVIRONMENT
     "OBJDUMP=${CMAKE_OBJDUMP};WINE_RUN=${REPO_ROOT}/scripts/wine-run;WINE_ROOT=${WINE_ROOT};WINE_ARCH=${WINE_ARCH};BUILD_DIR=${CMAKE_BINARY_DIR};PAYLOAD_TOOL=${PAYLOAD_TOOL};SAMPLE_PAYLOAD=${SAMPLE_PAYLOAD}")
 endforeach()
+add_subdirectory(${REPO_ROOT}/tests/e2e ${CMAKE_BINARY_DIR}/e2e)
