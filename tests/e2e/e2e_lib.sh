@@ -33,8 +33,11 @@ trap e2e_finish EXIT
 
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 
-# wine_run PROGRAM ARGS...: a program of the tree in the robot's prefix.
-wine_run() { WINE_TIMEOUT=${WINE_TIMEOUT:-300} "$WINE_RUN" "$E2E_ROOT" "$WINE_ARCH" "$@"; }
+# wine_run PROGRAM ARGS...: a program of the tree in the robot's prefix. E2E_LOCALE,
+# when set, is the LC_ALL Wine gets (bash itself may not have that locale).
+wine_run() {
+  env ${E2E_LOCALE:+LC_ALL=$E2E_LOCALE} WINE_TIMEOUT=${WINE_TIMEOUT:-300} "$WINE_RUN" "$E2E_ROOT" "$WINE_ARCH" "$@"
+}
 
 # robot NAME: runs the script $E2E_WORK/NAME.txt; its record and screenshots land in
 # $E2E_WORK/NAME/. Sets robot_rc and record (the record's path). Exits 77 when

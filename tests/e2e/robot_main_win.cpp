@@ -700,9 +700,20 @@ void Robot::RecordState(int step) {
                 (IsWindowEnabled(window) ? "1" : "0") + " rect=" + std::to_string(r.left) + "," +
                 std::to_string(r.top) + "," + std::to_string(r.right) + "," + std::to_string(r.bottom));
   for (HWND child : Descendants(window)) {
+    // An icon or picture static keeps the resource reference as its "text"; a
+    // person sees the picture, so the record says which kind it is instead.
+    const char* image = nullptr;
+    if (SameClass(child, L"Static")) {
+      switch (GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) {
+        case SS_ICON: image = "icon"; break;
+        case SS_BITMAP: image = "bitmap"; break;
+        case SS_ENHMETAFILE: image = "metafile"; break;
+      }
+    }
     std::string line = "CONTROL " + s + " id=" + std::to_string(GetDlgCtrlID(child)) + " class=" +
                        Q(ClassOf(child)) + " visible=" + (IsWindowVisible(child) ? "1" : "0") +
-                       " enabled=" + (IsWindowEnabled(child) ? "1" : "0") + " text=" + Q(TextOf(child));
+                       " enabled=" + (IsWindowEnabled(child) ? "1" : "0") +
+                       " text=" + (image ? std::string("\"\" image=") + image : Q(TextOf(child)));
     LRESULT count = 0, selected = 0;
     if (SameClass(child, L"ComboBox") && SendWithTimeout(child, CB_GETCOUNT, 0, 0, &count) &&
         SendWithTimeout(child, CB_GETCURSEL, 0, 0, &selected)) {
@@ -785,6 +796,12 @@ int wmain(int argc, wchar_t** argv) {
     std::fputs("robot: cannot write the record\n", stderr);
     return 2;
   }
+
+  // Where the robot, and so the program it starts, keeps temporary files: tests
+  // compare that folder before and after a run.
+  wchar_t temp[MAX_PATH + 1];
+  const DWORD tempLength = GetTempPathW(MAX_PATH + 1, temp);
+  record.Line("ROBOT temp=" + Q(tempLength > 0 && tempLength <= MAX_PATH ? std::wstring(temp, tempLength) : L""));
 
   Robot robot(outDir, &record);
   for (size_t i = 0; i < steps.size(); ++i) {
