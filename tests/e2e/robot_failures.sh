@@ -24,6 +24,10 @@ expect_failure() {
   [ -z "$(targets_alive)" ] || fail "$1: robot-target.exe still running"
 }
 
+printf 'start no-such-program.exe\n' >"$E2E_WORK/no-program.txt"
+expect_failure no-program 1 'CreateProcess failed with 2'
+lacks '^STARTED'
+
 start='start robot-target.exe'
 cat >"$E2E_WORK/no-window.txt" <<SCRIPT
 $start

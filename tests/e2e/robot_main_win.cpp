@@ -543,7 +543,7 @@ bool Robot::Type(const std::vector<std::string>& w, StepError* error) {
   for (wchar_t ch : text) PostMessageW(control, WM_CHAR, ch, 1);
   const DWORD begin = GetTickCount();
   while (TextOf(control).size() < before + text.size()) {
-    if (GetTickCount() - begin >= kSendTimeoutMs) {
+    if (GetTickCount() - begin >= kDefaultTimeoutMs) {
       error->reason = "the control did not take the typed text";
       return false;
     }
