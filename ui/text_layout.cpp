@@ -1,0 +1,91 @@
+#include "ui/text_layout.h"
+
+#include <climits>
+#include <cstdint>
+#include <cstring>
+
+namespace ui {
+
+void BreakTextIntoLines(const TextMeasure& measure, const char* text, std::vector<std::string>* lines,
+                        int widthLimit) {
+  if (text == nullptr || lines == nullptr) return;
+  const size_t n = std::strlen(text);
+  size_t s = 0;  // where the current line starts
+  size_t i = 0;
+  while (i < n) {
+    // The character occupies i..j.
+    size_t j = i;
+    if (IsLeadByte(static_cast<unsigned char>(text[i])) && i + 1 < n) j = i + 1;
+
+    if (text[i] == '\n') {
+      lines->emplace_back(text + s, i - s);
+      s = i + 1;
+    } else {
+      // The whole candidate line is measured again each time: widths of GBK runs
+      // are not always the sum of their parts once kerning comes in.
+      const size_t candidate = j - s + 1;
+      const bool overflows = candidate > kMaxLineBytes || measure.Width(text + s, candidate) > widthLimit;
+      if (overflows && i > s) {
+        lines->emplace_back(text + s, i - s);
+        s = i;
+      }
+    }
+    if (j == n - 1) lines->emplace_back(text + s, n - s);
+    i = j + 1;
+  }
+}
+
+int TextBlockLineTop(const TextBlockLayout& layout, size_t index) {
+  int64_t top = layout.firstTop;
+  if (index > 0) {
+    top += layout.stepAfterFirst;
+    top += static_cast<int64_t>(layout.stepAfterOthers) * static_cast<int64_t>(index - 1);
+  }
+  if (top > INT_MAX) return INT_MAX;
+  if (top < INT_MIN) return INT_MIN;
+  return static_cast<int>(top);
+}
+
+GroupFrameSegments GroupFrameSegmentsFor(const FrameRect& f, int captionWidth) {
+  const int L = f.left, T = f.top, R = f.right, B = f.bottom;
+  return GroupFrameSegments{{
+      {{L + 2, T}, {L + 7, T}},                 // top edge, left of the caption
+      {{L + captionWidth + 8, T}, {R - 2, T}},  // top edge, right of the caption
+      {{L + 1, T + 1}, {L + 2, T + 1}},         // top-left corner
+      {{L, T + 2}, {L + 1, T + 2}},
+      {{L, T + 2}, {L, B - 2}},  // left edge
+      {{L, B - 2}, {L + 1, B - 2}},  // bottom-left corner
+      {{L + 1, B - 1}, {L + 2, B - 1}},
+      {{L + 2, B}, {R - 2, B}},  // bottom edge
+      {{R - 2, B - 1}, {R - 1, B - 1}},  // bottom-right corner
+      {{R - 1, B - 2}, {R, B - 2}},
+      {{R, B - 3}, {R, T + 2}},  // right edge, upwards
+      {{R - 1, T + 2}, {R, T + 2}},  // top-right corner
+      {{R - 2, T + 1}, {R - 1, T + 1}},
+  }};
+}
+
+FramePoint GroupFrameCaptionOrigin(const FrameRect& frame, int captionHeight) {
+  // C++ division truncates toward zero, which is what the caption's placement needs.
+  return FramePoint{frame.left + 8, frame.top - captionHeight / 2};
+}
+
+std::vector<FramePoint> SegmentPixels(const FrameSegment* segments, size_t count) {
+  std::vector<FramePoint> pixels;
+  if (segments == nullptr) return pixels;
+  for (size_t k = 0; k < count; ++k) {
+    const FramePoint a = segments[k].from;
+    const FramePoint b = segments[k].to;
+    if (a.y == b.y) {
+      const int step = b.x > a.x ? 1 : -1;
+      for (int x = a.x; x != b.x; x += step) pixels.push_back({x, a.y});
+    } else if (a.x == b.x) {
+      const int step = b.y > a.y ? 1 : -1;
+      for (int y = a.y; y != b.y; y += step) pixels.push_back({a.x, y});
+    }
+    // A slanted segment never occurs in a group frame and yields nothing here.
+  }
+  return pixels;
+}
+
+}  // namespace ui
