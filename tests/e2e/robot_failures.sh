@@ -108,6 +108,16 @@ rc=$?
 [ $rc -eq 2 ] || fail "bad script: robot exit $rc, not 2"
 grep -q 'script line 2: unterminated quote' "$E2E_WORK/bad.log" || fail "bad script: $(cat "$E2E_WORK/bad.log")"
 [ ! -e "$E2E_WORK/bad/record.txt" ] || fail "bad script: a record was written"
+# So does a misspelt command or a wrong number of arguments, wherever it is.
+printf 'start robot-target.exe\nwait-window * *\nclik 1001\n' >"$E2E_WORK/misspelt.txt"
+printf 'start robot-target.exe\nselect 1003\n' >"$E2E_WORK/short.txt"
+for name in misspelt:'script line 3: unknown command clik' short:'script line 2: wrong number of arguments for select'; do
+  wine_run robot.exe "$E2E_REL/${name%%:*}.txt" "$E2E_REL/${name%%:*}" >"$E2E_WORK/${name%%:*}.log" 2>&1
+  rc=$?
+  [ $rc -eq 2 ] || fail "${name%%:*}: robot exit $rc, not 2"
+  grep -qF "${name#*:}" "$E2E_WORK/${name%%:*}.log" || fail "${name%%:*}: $(cat "$E2E_WORK/${name%%:*}.log")"
+  [ ! -e "$E2E_WORK/${name%%:*}/record.txt" ] || fail "${name%%:*}: a record was written"
+done
 
 [ -z "$(targets_alive)" ] || fail "a robot-target.exe outlived its robot: $(targets_alive)"
 # The look-out itself sees a target while one runs.

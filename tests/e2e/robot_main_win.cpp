@@ -784,6 +784,10 @@ int wmain(int argc, wchar_t** argv) {
       return 2;
     }
     if (words.empty()) continue;
+    if (!CheckCommandShape(words, &why)) {
+      std::fprintf(stderr, "robot: script line %u: %s\n", static_cast<unsigned>(i + 1), why.c_str());
+      return 2;
+    }
     steps.push_back(words);
     std::string text = lines[i];
     while (!text.empty() && (text.back() == '\r' || text.back() == ' ')) text.pop_back();

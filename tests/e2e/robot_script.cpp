@@ -76,6 +76,38 @@ std::string QuoteForRecord(const std::string& text) {
   return out;
 }
 
+namespace {
+
+struct CommandShape {
+  const char* name;
+  size_t minArgs;
+  size_t maxArgs;
+};
+
+// Keep in step with Robot::Run and README.md.
+constexpr CommandShape kCommands[] = {
+    {"cd", 1, 1},          {"start", 1, 64},      {"panel", 1, 1},        {"sleep", 1, 1},
+    {"wait-window", 2, 3}, {"wait-msgbox", 0, 1}, {"msgbox-ok", 0, 1},    {"wait-page", 1, 2},
+    {"wait-gone", 0, 1},   {"wait-exit", 0, 1},   {"record", 0, 0},       {"click", 1, 1},
+    {"click-text", 1, 1},  {"command", 1, 1},     {"select", 2, 2},       {"select-text", 2, 2},
+    {"set-text", 2, 2},    {"type", 2, 2},        {"key", 1, 1},          {"close", 0, 0},
+};
+
+}  // namespace
+
+bool CheckCommandShape(const std::vector<std::string>& words, std::string* error) {
+  if (words.empty()) return true;
+  for (const CommandShape& command : kCommands) {
+    if (words[0] != command.name) continue;
+    const size_t args = words.size() - 1;
+    if (args >= command.minArgs && args <= command.maxArgs) return true;
+    *error = "wrong number of arguments for " + words[0];
+    return false;
+  }
+  *error = "unknown command " + words[0];
+  return false;
+}
+
 bool ParseInteger(const std::string& word, long* value) {
   if (word.empty()) return false;
   char* end = nullptr;

@@ -15,5 +15,10 @@ bool SplitScriptLine(const std::string& line, std::vector<std::string>* words, s
 // \xHH for any other control byte, so that every record line stays one line.
 std::string QuoteForRecord(const std::string& text);
 
+// Checks that the first word is a command the robot knows and that it has a number
+// of arguments the command takes, so a misspelt script is refused before anything
+// is started.
+bool CheckCommandShape(const std::vector<std::string>& words, std::string* error);
+
 // Parses a non-negative or negative decimal integer that fills the whole word.
 bool ParseInteger(const std::string& word, long* value);
