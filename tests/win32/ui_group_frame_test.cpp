@@ -82,6 +82,14 @@ Ink InkIn(const Canvas& canvas, const Box& box, COLORREF background) {
   return ink;
 }
 
+// Leftmost column with caption ink in the box, or -1.
+int LeftmostInk(const Canvas& canvas, const Box& box, COLORREF background) {
+  for (int x = std::max(box.left, 0); x < std::min(box.right, canvas.Width()); ++x)
+    for (int y = std::max(box.top, 0); y < std::min(box.bottom, canvas.Height()); ++y)
+      if (canvas.Pixel(x, y) != background && canvas.Pixel(x, y) != kLine) return x;
+  return -1;
+}
+
 TEST(GroupFramePainting, FrameCaptionAndGapWithAGivenFont) {
   Canvas canvas(240, 120, kPage);
   ASSERT_TRUE(canvas.Ready());
@@ -112,6 +120,11 @@ TEST(GroupFramePainting, FrameCaptionAndGapWithAGivenFont) {
   EXPECT_GT(all.captionColour, 0);
   EXPECT_GT(InkIn(canvas, {captionBox.left, captionTop, captionBox.right, T}, kPage).pixels, 0);
   EXPECT_GT(InkIn(canvas, {captionBox.left, T + 1, captionBox.right, captionBox.bottom}, kPage).pixels, 0);
+  // The caption starts at L+8; a glyph's left bearing may move its first ink a
+  // pixel or two to the right, never to the left.
+  const int left = LeftmostInk(canvas, captionBox, kPage);
+  EXPECT_GE(left, L + 8);
+  EXPECT_LE(left, L + 10);
 }
 
 TEST(GroupFramePainting, EmptyCaptionLeavesOnlyTheOnePixelGap) {
@@ -165,6 +178,9 @@ TEST(GroupFramePainting, WithoutAFontTheCaptionIsMeasuredInFourteenPixelArial) {
   const Box captionBox{frame.left + 6, captionTop, frame.left + 10 + extent.cx, captionTop + extent.cy};
   EXPECT_EQ(CheckFrameAndBackground(canvas, FramePixels(frame, extent.cx), captionBox, kPage), 0);
   EXPECT_GT(InkIn(canvas, captionBox, kPage).captionColour, 0);
+  const int left = LeftmostInk(canvas, captionBox, kPage);
+  EXPECT_GE(left, frame.left + 8);
+  EXPECT_LE(left, frame.left + 10);
 }
 
 TEST(GroupFramePainting, LeavesTheContextInCaptionStateWithItsObjectsBack) {
