@@ -32,5 +32,7 @@ int ExtractStartupFilesFromResource(const unsigned char* data, size_t size, int 
 int ExtractStartupFilesFromAppended(payload::ByteSource& program, int languageFlag, const char* tempDir);
 
 // Start-up step: into this process's temporary directory, from payloadData when it is
-// not null, otherwise from the archive appended to this program's own file.
+// not null, otherwise from the archive appended to this program's own file. Without a
+// usable temporary directory (none, or longer than 255 bytes) nothing is written and
+// the result is 0.
 int ExtractStartupFiles(int languageFlag, const unsigned char* payloadData, size_t payloadSize);

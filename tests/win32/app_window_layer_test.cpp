@@ -7,11 +7,48 @@
 #include <string>
 #include <vector>
 
+#include "app/application_win.h"
 #include "app/dialog_init_data_win.h"
 #include "app/dialog_win.h"
 #include "app/window_win.h"
 #include "app/worker_thread_win.h"
 #include "resources/resource_ids.h"
+
+namespace {
+
+class TestApp : public Application {
+ public:
+  bool keepRunning = false;
+  HINSTANCE seenInstance = nullptr;
+
+ protected:
+  bool InitInstance() override {
+    seenInstance = instance();
+    SetExitCode(keepRunning ? 5 : 4);
+    // With a message loop to follow, this is what ends it.
+    if (keepRunning) PostQuitMessage(0);
+    return keepRunning;
+  }
+};
+
+}  // namespace
+
+TEST(AppApplication, FalseFromInitInstanceEndsTheRunWithItsExitCode) {
+  TestApp app;
+  HINSTANCE module = GetModuleHandleA(nullptr);
+  EXPECT_EQ(app.Run(module), 4);
+  EXPECT_EQ(app.seenInstance, module);
+  EXPECT_EQ(app.instance(), module);
+}
+
+TEST(AppApplication, TrueFromInitInstanceRunsTheMessageLoopUntilQuit) {
+  TestApp app;
+  app.keepRunning = true;
+  EXPECT_EQ(app.Run(GetModuleHandleA(nullptr)), 5);
+  // The loop took the quit message; without a loop it would still be waiting here.
+  MSG msg;
+  EXPECT_FALSE(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+}
 
 namespace {
 
