@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstdint>
 #include <cstring>
 #include <string>
 
@@ -15,6 +16,7 @@
 #include "ui/page_painter_win.h"
 #include "ui/panel_messages_win.h"
 #include "ui/wizard_panel_win.h"
+#include "win_support.h"
 
 namespace {
 
@@ -77,6 +79,47 @@ bool ServeSentMessagesUntilDone(HANDLE thread) {
     if (GetTickCount() - start > 10000) return false;
   }
 }
+
+// A bottom-up 24-bit BMP of one colour.
+std::string SolidBmp(int width, int height, COLORREF colour) {
+  const uint32_t stride = (static_cast<uint32_t>(width) * 3 + 3) & ~3u;
+  std::string bytes(54 + stride * static_cast<uint32_t>(height), '\0');
+  auto put = [&](size_t at, uint32_t v, int count) {
+    for (int k = 0; k < count; ++k) bytes[at + k] = static_cast<char>((v >> (8 * k)) & 0xFF);
+  };
+  bytes[0] = 'B';
+  bytes[1] = 'M';
+  put(2, static_cast<uint32_t>(bytes.size()), 4);
+  put(10, 54, 4);
+  put(14, 40, 4);
+  put(18, static_cast<uint32_t>(width), 4);
+  put(22, static_cast<uint32_t>(height), 4);
+  put(26, 1, 2);
+  put(28, 24, 2);
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x)
+      put(54 + static_cast<size_t>(y) * stride + static_cast<size_t>(x) * 3,
+          (GetBValue(colour)) | (GetGValue(colour) << 8) | (GetRValue(colour) << 16), 3);
+  return bytes;
+}
+
+// Points TMP (the first place GetTempPath looks) at a folder of its own for the
+// life of the object.
+class TempFolderRedirect {
+ public:
+  explicit TempFolderRedirect(const std::string& folder) {
+    char old[1024] = {};
+    const DWORD length = GetEnvironmentVariableA("TMP", old, sizeof old);
+    hadOld_ = length > 0 && length < sizeof old;
+    if (hadOld_) old_ = old;
+    SetEnvironmentVariableA("TMP", folder.c_str());
+  }
+  ~TempFolderRedirect() { SetEnvironmentVariableA("TMP", hadOld_ ? old_.c_str() : nullptr); }
+
+ private:
+  bool hadOld_ = false;
+  std::string old_;
+};
 
 int InkIn(const ui::DibCanvas& canvas, int left, int top, int right, int bottom, COLORREF background) {
   int ink = 0;
@@ -312,6 +355,39 @@ TEST(WizardPanel, UiThreadSettersInvalidateWithoutErasing) {
   EXPECT_TRUE(GetUpdateRect(panel.hwnd(), nullptr, FALSE));
   panel.SetStatusText(nullptr);
   EXPECT_EQ(panel.statusText(), "");
+}
+
+TEST(WizardPanel, PaintsThePicturesOfTheTemporaryFolder) {
+  const COLORREF logo = RGB(10, 200, 30);
+  const COLORREF artwork = RGB(200, 20, 120);
+  win_support::ScratchDir temp;
+  ASSERT_TRUE(win_support::WriteAll(temp.File("Logo.bmp"), SolidBmp(140, 54, logo)));
+  ASSERT_TRUE(win_support::WriteAll(temp.File("left.bmp"), SolidBmp(169, 295, artwork)));
+  TempFolderRedirect redirect(temp.path());
+
+  Owner owner;
+  ui::WizardPanel panel;
+  ASSERT_TRUE(panel.Create(owner.hwnd(), 0));
+  RECT client = {};
+  GetClientRect(panel.hwnd(), &client);
+  const int w = client.right;
+
+  ui::DibCanvas zero(w, client.bottom, kBackground);
+  ASSERT_TRUE(zero.Ready());
+  SendMessageA(panel.hwnd(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(zero.Dc()), PRF_CLIENT);
+  EXPECT_EQ(zero.Pixel(0, 0), artwork);
+  EXPECT_EQ(zero.Pixel(168, 100), artwork);
+  EXPECT_EQ(zero.Pixel(169, 100), kWhite);
+  EXPECT_EQ(zero.Pixel(w - 154, 0), kWhite) << "no logo on page 0";
+
+  ASSERT_TRUE(panel.SetPage(2));
+  ui::DibCanvas two(w, client.bottom, kWhite);
+  SendMessageA(panel.hwnd(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(two.Dc()), PRF_CLIENT);
+  EXPECT_EQ(two.Pixel(w - 154, 0), logo);
+  EXPECT_EQ(two.Pixel(w - 15, 53), logo);
+  EXPECT_EQ(two.Pixel(w - 155, 0), kWhite);
+  EXPECT_EQ(two.Pixel(0, 0), kWhite) << "no artwork after page 0";
+  EXPECT_EQ(two.Pixel(0, 100), kBackground);
 }
 
 TEST(WizardPanel, DestroyRunsTheDestroyHandlerOnce) {
