@@ -63,10 +63,14 @@ const char* Pick(const Bilingual& text, int languageFlag) {
 }  // namespace
 
 const FieldLabel kFieldLabels[kFieldLabelCount] = {
-    {1011, "打印机型号：", "Printer Model:"},  {1013, "打印机名称：", "Printer Name:"},
-    {1016, "端口：", "Port:"},                 {1018, "波特率：", "Baud rate:"},
-    {1020, "停止位：", "Stop bit:"},           {1022, "流控制：", "Flow contorl:"},
-    {1024, "数据位：", "Data bits:"},          {1026, "奇偶校验：", "Even-odd check:"},
+    {IDC_MODEL_LABEL, "打印机型号：", "Printer Model:"},
+    {IDC_PRINTER_NAME_LABEL, "打印机名称：", "Printer Name:"},
+    {IDC_PORT_LABEL, "端口：", "Port:"},
+    {IDC_BAUD_LABEL, "波特率：", "Baud rate:"},
+    {IDC_STOP_BITS_LABEL, "停止位：", "Stop bit:"},
+    {IDC_FLOW_LABEL, "流控制：", "Flow contorl:"},
+    {IDC_DATA_BITS_LABEL, "数据位：", "Data bits:"},
+    {IDC_PARITY_LABEL, "奇偶校验：", "Even-odd check:"},
 };
 
 const char* PageHeading(int page, int languageFlag) {

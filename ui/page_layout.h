@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "resources/resource_ids.h"
 #include "ui/text_layout.h"
 
 namespace ui {
@@ -57,7 +58,7 @@ const char* PageHeading(int page, int languageFlag);
 
 // The one-line prompt of pages 1, 2 and 6, drawn at (left of control 1035, 58);
 // null on every other page.
-constexpr int kPromptAnchorControl = 1035;
+constexpr int kPromptAnchorControl = IDC_LICENSE_ACCEPT;
 constexpr int kPromptY = 58;
 const char* PagePrompt(int page, int languageFlag);
 
