@@ -1,13 +1,37 @@
 #include "app/setup_app_win.h"
 
 #include <cstdio>
+#include <memory>
+#include <new>
 
 #include "app/install_config.h"
 #include "app/language_dialog_win.h"
+#include "app/setup_wizard_dialog_win.h"
+#include "app/wizard_navigation.h"
+#include "driver/driver_files.h"
 #include "app/startup_files_win.h"
 #include "payload/payload_resource_win.h"
 
+bool RestrictDllSearchToSystem() {
+  using SetDirectories = BOOL(WINAPI*)(DWORD);
+  HMODULE kernel = GetModuleHandleA("kernel32.dll");
+  if (!kernel) return false;
+  auto set = reinterpret_cast<SetDirectories>(
+      reinterpret_cast<void*>(GetProcAddress(kernel, "SetDefaultDllDirectories")));
+  return set && set(LOAD_LIBRARY_SEARCH_SYSTEM32) != FALSE;
+}
+
+bool AcceptPrinterName(const char* printerName, int languageFlag, HWND owner) {
+  if (driver::IsPrinterNameUsable(printerName)) return true;
+  MessageBoxA(owner, WizardString(WizardText::kPrinterNameUnusable, languageFlag),
+              WizardString(WizardText::kMessageCaption, languageFlag), MB_OK | MB_ICONERROR);
+  return false;
+}
+
 bool SetupApp::InitInstance() {
+  // Before anything loads a DLL.
+  RestrictDllSearchToSystem();
+
   // The wizard's template holds a progress bar and a "RICHEDIT" licence view; both
   // classes must be registered before any dialog made from it is created.
   controls_.Load();
@@ -46,8 +70,20 @@ bool SetupApp::InitInstance() {
   if (haveTemp) std::snprintf(path, sizeof path, "%s\\InstallConfig.txt", tempDir);
   ReadInstallConfig(path, &g_installConfig);
 
-  // The wizard (dialog 102) is not built yet, so start-up ends here instead of
-  // running it.
+  // Every name the engine derives from the printer name lives in fixed buffers and
+  // file names: a name that cannot fit them stops the run before anything else
+  // is touched.
+  if (!AcceptPrinterName(g_installConfig.printerName(), languageFlag_, nullptr)) {
+    SetExitCode(kExitUnusableName);
+    return false;
+  }
+
   SetExitCode(extracted == kNoStartupArchive ? kExitNoPayload : kExitPayloadFound);
+  // The wizard lives for the modal run only; its result says nothing more.
+  std::unique_ptr<SetupWizardDialog> wizard(new (std::nothrow) SetupWizardDialog(instance()));
+  if (!wizard) return false;
+  wizard->SetPayload(payloadData_, payloadSize_);
+  wizard->SetApplicationLanguage(languageFlag_);
+  wizard->DoModal();
   return false;
 }

@@ -9,6 +9,16 @@
 #include "app/application_win.h"
 #include "app/control_libraries_win.h"
 
+// Start-up refuses a configuration whose printer name cannot name the printer's
+// files (too long, or characters a file name cannot hold): a message box in the
+// language (owner may be null) says so. True when the name is usable.
+bool AcceptPrinterName(const char* printerName, int languageFlag, HWND owner);
+
+// Only the system directory (and the program's own resources) for every DLL
+// this process loads later: a planted DLL beside setup.exe is never picked up.
+// Looked up at run time, since older systems lack the call. True when set.
+bool RestrictDllSearchToSystem();
+
 class SetupApp : public Application {
  public:
   // Exit codes, for scripts and tests only: a person never sees them.
@@ -16,6 +26,7 @@ class SetupApp : public Application {
   static constexpr int kExitNoPayload = 1;     // start-up ran on the built-in defaults
   static constexpr int kExitCancelled = 2;     // the language question was cancelled
   static constexpr int kExitNoDialog = 3;      // the language question could not be shown
+  static constexpr int kExitUnusableName = 4;  // the configuration's printer name was refused
 
   // 1 = Chinese, 0 = English; fixed once the language question is answered.
   int languageFlag() const { return languageFlag_; }
@@ -26,7 +37,7 @@ class SetupApp : public Application {
  private:
   int languageFlag_ = 1;
   // The heap copy of the INSTALL resource, or null. Never freed: the process ends
-  // first. (These two move to the wizard object once it exists.)
+  // first. The wizard gets both.
   unsigned char* payloadData_ = nullptr;
   size_t payloadSize_ = 0;
   // Loaded for the whole run: the wizard's progress bar and licence view.

@@ -122,6 +122,8 @@ PageControls ControlsAfterBack(int newPage, int languageFlag) {
 
 bool BackAvailable(int page) { return page >= kLicensePage && page <= kFolderPage; }
 
+bool NextAccepted(int page, bool nextEnabled) { return nextEnabled || page == kInstallingPrinterPage; }
+
 bool EscapeEndsWizard(int page) { return page != kInstallingPage && page != kInstallingPrinterPage; }
 
 FolderMessage FolderMessageFor(FolderVerdict verdict, int languageFlag) {

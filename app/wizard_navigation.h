@@ -85,6 +85,11 @@ PageControls ControlsAfterBack(int newPage, int languageFlag);
 // Pages on which Back is shown, and so from which Back can be pressed.
 bool BackAvailable(int page);
 
+// Whether a Next command is obeyed. A disabled Next cannot be clicked, but a
+// command can still arrive (sent or posted by another program): it counts only on
+// page 6, where the installation worker posts it to show page 7.
+bool NextAccepted(int page, bool nextEnabled);
+
 // Escape and the close box end the wizard unless the installation is running
 // with Cancel disabled (pages 4 and 6). Enter never ends it.
 bool EscapeEndsWizard(int page);

@@ -185,6 +185,13 @@ TEST(AppWizardPages, BackAndEscapeByPage) {
   }
 }
 
+TEST(AppWizardPages, DisabledNextCountsOnlyForTheWorkersCommand) {
+  for (int page = 0; page <= 8; ++page) {
+    EXPECT_TRUE(NextAccepted(page, true)) << page;
+    EXPECT_EQ(NextAccepted(page, false), page == kInstallingPrinterPage) << page;
+  }
+}
+
 TEST(AppWizardFolders, DriveShape) {
   EXPECT_TRUE(HasDriveShape("C:\\"));
   EXPECT_TRUE(HasDriveShape("D:\\A"));

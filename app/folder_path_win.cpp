@@ -1,0 +1,60 @@
+#include "app/folder_path_win.h"
+
+#include <windows.h>
+
+#include <cstring>
+
+char g_dataFolder[256] = {};
+
+namespace {
+
+bool IsFolder(const std::string& path) {
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+// The Windows major version as the platform reports it to this program.
+unsigned MajorVersion() {
+  OSVERSIONINFOA version;
+  std::memset(&version, 0, sizeof version);
+  version.dwOSVersionInfoSize = sizeof version;  // 148 bytes
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+  if (!GetVersionExA(&version)) return 0;
+#pragma GCC diagnostic pop
+  return version.dwMajorVersion;
+}
+
+}  // namespace
+
+int CreateFolderPath(const char* path) {
+  const std::string whole = path ? path : "";
+  const std::vector<std::string> levels = FolderLevels(whole);
+  if (levels.empty()) return 0;
+  // "D:" alone names the drive (its current folder): it must be there.
+  if (GetFileAttributesA(whole.substr(0, 2).c_str()) == INVALID_FILE_ATTRIBUTES) return 0;
+  for (const std::string& level : levels) {
+    if (IsFolder(level)) continue;
+    // A level that exists as a file cannot hold the folders below it.
+    if (!CreateDirectoryA(level.c_str(), nullptr) && !IsFolder(level)) return 0;
+  }
+  return 1;
+}
+
+FolderVerdict SettleDestinationFolder(const std::string& folder, const char* printerName) {
+  if (folder.empty()) return FolderVerdict::kEmpty;
+  if (!CreateFolderPath(folder.c_str())) return FolderVerdict::kInvalid;
+
+  const unsigned major = MajorVersion();
+  char windowsDirectory[256] = {};
+  const UINT length = GetWindowsDirectoryA(windowsDirectory, 255);
+  if (length == 0 || length >= 255) windowsDirectory[0] = '\0';
+  std::string dataFolder;
+  if (!ComposeDataFolder(major, windowsDirectory, printerName ? printerName : "", folder, &dataFolder)) {
+    return FolderVerdict::kDataFolderInvalid;
+  }
+  if (DataFolderIsOwnFolder(major) && !CreateFolderPath(dataFolder.c_str())) return FolderVerdict::kDataFolderInvalid;
+  // ComposeDataFolder keeps it within 255 bytes.
+  std::memcpy(g_dataFolder, dataFolder.c_str(), dataFolder.size() + 1);
+  return FolderVerdict::kAccepted;
+}

@@ -1,0 +1,23 @@
+// The destination folder and the data folder on disk: the checks made when the
+// prepare page is left, CreateFolderPath and the global data folder.
+#pragma once
+
+#include <string>
+
+#include "app/wizard_navigation.h"
+
+// The data folder: on Windows with a major version above 5 the Windows drive
+// followed by "\ProgramData\" and the printer name, otherwise the destination
+// folder. Empty until the prepare page has been left; at most 255 bytes.
+extern char g_dataFolder[256];
+
+// Makes sure every level of path exists as a folder, creating the missing ones
+// from the top. 1 when the whole path is a folder afterwards, 0 when the path has
+// no drive ("C:"), its drive does not exist, it is longer than 255 bytes, or a
+// level cannot be made (a file of that name among them).
+int CreateFolderPath(const char* path);
+
+// The checks of Next on the prepare page, in order: empty, CreateFolderPath, then
+// the data folder (created on major version above 5), which lands in
+// g_dataFolder. g_dataFolder is left as it was when a check fails.
+FolderVerdict SettleDestinationFolder(const std::string& folder, const char* printerName);

@@ -1,0 +1,81 @@
+// The Setup wizard: one modal dialog (template 102) whose pages are painted by the
+// WizardPanel while this class shows, hides, enables and relabels the template's
+// own controls as Next and Back move the page. The choices come from
+// wizard_navigation; this class applies them and does the disk and shell work.
+//
+// Ending the run: the Cancel button (while enabled; "Finish" on the last pages),
+// Escape and the close box end it, except while the installation runs with Cancel
+// disabled (pages 4 and 6). Enter (IDOK) never ends it.
+#pragma once
+
+#include <windows.h>
+
+#include <cstddef>
+
+#include "app/dialog_win.h"
+#include "app/wizard_navigation.h"
+#include "app/worker_thread_win.h"
+#include "ui/wizard_panel_win.h"
+
+class SetupWizardDialog : public Dialog {
+ public:
+  static constexpr int kSelectedPortSize = 256;
+
+  // Template 102; language Chinese, "Set Default Printer" ticked and no port chosen
+  // until the application and the Printer Settings page say otherwise.
+  explicit SetupWizardDialog(HINSTANCE module = nullptr);
+
+  // The heap copy of the INSTALL resource (null when there is none) and its length.
+  void SetPayload(unsigned char* data, size_t size) {
+    payloadData_ = data;
+    payloadSize_ = size;
+  }
+  unsigned char* payloadData() const { return payloadData_; }
+  size_t payloadSize() const { return payloadSize_; }
+
+  // The language chosen at start-up, copied into the dialog when it initialises.
+  void SetApplicationLanguage(int languageFlag) { applicationLanguage_ = languageFlag; }
+  int languageFlag() const { return languageFlag_; }
+
+  int setDefaultFlag() const { return setDefaultFlag_; }
+  const char* selectedPort() const { return selectedPort_; }
+
+  ui::WizardPanel& panel() { return panel_; }
+  // User-interface thread only; other threads ask the panel (kPanelQueryPage).
+  int page() const { return panel_.page(); }
+
+ protected:
+  BOOL OnInitDialog() override;
+  bool OnCommand(int id, int notifyCode, HWND control) override;
+  // Enter: nothing. The wizard ends only through Cancel, Escape or the close box.
+  void OnOK() override {}
+  // Escape and the close box.
+  void OnCancel() override;
+  bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR* result) override;
+
+ private:
+  void OnNext();
+  void OnBack();
+  void OnBrowse();
+  void Apply(const PageControls& controls);
+  void ShowControl(int id, Change change);
+  void EnableControl(int id, Change change);
+  void SetNextFromLicence();
+  void PlaceLicence();
+  void LoadLicence();
+  void PlaceButtons();
+  void PaintSeparator();
+  void ShowFolderMessage(FolderVerdict verdict);
+  void ConfirmSettings();
+  void StartInstallation();
+
+  size_t payloadSize_ = 0;
+  unsigned char* payloadData_ = nullptr;
+  int setDefaultFlag_ = 1;
+  char selectedPort_[kSelectedPortSize] = {};
+  int languageFlag_ = 1;
+  int applicationLanguage_ = 1;
+  ui::WizardPanel panel_;
+  HICON icon_ = nullptr;  // a shared resource icon: never destroyed
+  WorkerThread installation_;
+};
