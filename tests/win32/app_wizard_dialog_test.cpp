@@ -550,6 +550,48 @@ TEST_F(WizardTest, ConfirmingPrinterSettingsStoresPortAndDefaultFlagThenFinish) 
   EXPECT_EQ(wizard.setDefaultFlag(), 0);
 }
 
+namespace {
+
+BOOL CALLBACK FindSelectionPrompt(HWND child, LPARAM param) {
+  char text[64] = {};
+  GetWindowTextA(child, text, sizeof text);
+  if (std::strcmp(text, "Selection ") == 0) *reinterpret_cast<std::string*>(param) = text;
+  return TRUE;
+}
+
+}  // namespace
+
+TEST_F(WizardTest, BrowseOpensTheFolderBrowserAndCancellingItKeepsTheFolder) {
+  SetupWizardDialog wizard;
+  wizard.SetApplicationLanguage(0);
+  const std::string destination = work_.File("Dest");
+  std::string browserText, folderAfter;
+  bool browserShown = false, browserGone = false;
+  Run(wizard, [&](const Driver& d) {
+    d.Click(IDC_NEXT);
+    d.Click(IDC_LICENSE_ACCEPT);
+    d.Click(IDC_NEXT);
+    d.SetFolder(destination);
+    d.Click(IDC_NEXT);
+    ASSERT_EQ(d.Page(), 3);
+    PostMessageA(d.wizard(), WM_COMMAND, MAKEWPARAM(IDC_BROWSE, BN_CLICKED), reinterpret_cast<LPARAM>(d.Item(IDC_BROWSE)));
+    HWND browser = FindOnThread(GetWindowThreadProcessId(d.wizard(), nullptr), d.wizard(), 15000);
+    ASSERT_NE(browser, nullptr) << "no folder browser owned by the wizard";
+    browserShown = true;
+    // The title we gave is the browser's prompt text, not its caption.
+    EnumChildWindows(browser, &FindSelectionPrompt, reinterpret_cast<LPARAM>(&browserText));
+    SendMessageA(GetDlgItem(browser, IDCANCEL), BM_CLICK, 0, 0);
+    for (int i = 0; i < 250 && IsWindow(browser); ++i) Sleep(20);
+    browserGone = !IsWindow(browser);
+    folderAfter = d.Folder();
+    EXPECT_EQ(d.Page(), 3);
+  });
+  EXPECT_TRUE(browserShown);
+  EXPECT_TRUE(browserGone);
+  EXPECT_EQ(browserText, "Selection ");
+  EXPECT_EQ(folderAfter, destination) << "cancelling the browser changes nothing";
+}
+
 TEST_F(WizardTest, CancelButtonEndsThePreparePage) {
   SetupWizardDialog wizard;
   wizard.SetApplicationLanguage(0);
