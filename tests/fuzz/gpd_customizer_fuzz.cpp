@@ -8,29 +8,13 @@
 #include <cstring>
 #include <string>
 
+#include "tests/fuzz/fuzz_files.h"
 #include "driver/gpd_customizer.h"
 
 namespace {
 
-std::string g_dir;
-
-bool WriteAll(const std::string& path, const uint8_t* data, size_t size) {
-  FILE* file = fopen(path.c_str(), "wb");
-  if (!file) return false;
-  bool ok = fwrite(data, 1, size, file) == size;
-  return fclose(file) == 0 && ok;
-}
-
-std::string ReadAll(const std::string& path) {
-  std::string bytes;
-  FILE* file = fopen(path.c_str(), "rb");
-  if (!file) return bytes;
-  char buffer[4096];
-  size_t n;
-  while ((n = fread(buffer, 1, sizeof buffer, file)) > 0) bytes.append(buffer, n);
-  fclose(file);
-  return bytes;
-}
+using fuzz_files::ReadAll;
+using fuzz_files::WriteAll;
 
 bool Contains(const uint8_t* data, size_t size, const char* needle) {
   return memmem(data, size, needle, strlen(needle)) != nullptr;
@@ -39,13 +23,9 @@ bool Contains(const uint8_t* data, size_t size, const char* needle) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  if (g_dir.empty()) {
-    char pattern[] = "/tmp/gpd-fuzz-XXXXXX";
-    if (!mkdtemp(pattern)) abort();
-    g_dir = pattern;
-  }
-  const std::string source = g_dir + "/in.gpd";
-  const std::string target = g_dir + "/out.gpd";
+  const std::string& dir = fuzz_files::ScratchDir("/tmp/gpd-fuzz-XXXXXX");
+  const std::string source = dir + "/in.gpd";
+  const std::string target = dir + "/out.gpd";
   if (!WriteAll(source, data, size)) abort();
 
   const bool noLineKeys = !Contains(data, size, "*ResourceDLL:") && !Contains(data, size, "*rcNameID: 85");

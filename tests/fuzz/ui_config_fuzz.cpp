@@ -9,40 +9,16 @@
 #include <cstring>
 #include <string>
 
+#include "tests/fuzz/fuzz_files.h"
 #include "driver/ui_config_rewriter.h"
 
-namespace {
-
-std::string g_dir;
-
-bool WriteAll(const std::string& path, const uint8_t* data, size_t size) {
-  FILE* file = fopen(path.c_str(), "wb");
-  if (!file) return false;
-  bool ok = fwrite(data, 1, size, file) == size;
-  return fclose(file) == 0 && ok;
-}
-
-std::string ReadAll(const std::string& path) {
-  std::string bytes;
-  FILE* file = fopen(path.c_str(), "rb");
-  if (!file) return bytes;
-  char buffer[4096];
-  size_t n;
-  while ((n = fread(buffer, 1, sizeof buffer, file)) > 0) bytes.append(buffer, n);
-  fclose(file);
-  return bytes;
-}
-
-}  // namespace
+using fuzz_files::ReadAll;
+using fuzz_files::WriteAll;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  if (g_dir.empty()) {
-    char pattern[] = "/tmp/uiconfig-fuzz-XXXXXX";
-    if (!mkdtemp(pattern)) abort();
-    g_dir = pattern;
-  }
-  const std::string source = g_dir + "/UIConfig.txt";
-  const std::string target = g_dir + "/PUIConfig.txt";
+  const std::string& dir = fuzz_files::ScratchDir("/tmp/uiconfig-fuzz-XXXXXX");
+  const std::string source = dir + "/UIConfig.txt";
+  const std::string target = dir + "/PUIConfig.txt";
   if (!WriteAll(source, data, size)) abort();
 
   // The folder is long enough that big lines reach the end of the output buffer.
