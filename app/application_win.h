@@ -20,6 +20,7 @@ class Application {
  protected:
   virtual bool InitInstance() = 0;
   void SetExitCode(int code) { exitCode_ = code; }
+  int ExitCode() const { return exitCode_; }
 
  private:
   HINSTANCE instance_ = nullptr;

@@ -85,5 +85,10 @@ bool SetupApp::InitInstance() {
   wizard->SetPayload(payloadData_, payloadSize_);
   wizard->SetApplicationLanguage(languageFlag_);
   wizard->DoModal();
+  // Cancel on the Printer Settings page leaves the installation worker waiting for
+  // a confirmation that will never come, with pointers into the wizard. End the
+  // process here, before the wizard and its event go away under it; the
+  // destination folder was cleaned when the panel was destroyed.
+  if (wizard->installationRunning()) ExitProcess(static_cast<UINT>(ExitCode()));
   return false;
 }

@@ -10,9 +10,11 @@
 #include <vector>
 
 #include "app/folder_path_win.h"
+#include "app/installation_run_win.h"
 #include "app/install_config.h"
 #include "driver/stdio_file.h"
 #include "resources/resource_ids.h"
+#include "system/destination_cleanup_win.h"
 #include "ui/gdi_objects_win.h"
 
 namespace {
@@ -22,15 +24,6 @@ constexpr int kWizardHeight = 365;
 constexpr int kButtonWidth = 78;
 constexpr int kButtonHeight = 23;
 constexpr COLORREF kEtchColour = RGB(172, 168, 153);
-
-// The installation run (every payload entry into the destination folder, the
-// Start-menu shortcut, the driver engine, the uninstall record) is not written
-// yet; this is where it will go. For now the worker gets the wizard, touches
-// nothing and ends at once, so the wizard stays on page 4.
-DWORD InstallationPlaceholder(void* wizard) {
-  (void)wizard;
-  return 0;
-}
 
 // COM for the folder browser, on this thread, for as long as the object lives.
 class ComApartment {
@@ -54,7 +47,8 @@ using ItemIdList = std::unique_ptr<ITEMIDLIST, ItemIdListFree>;
 
 }  // namespace
 
-SetupWizardDialog::SetupWizardDialog(HINSTANCE module) : Dialog(IDD_WIZARD, module) {
+SetupWizardDialog::SetupWizardDialog(HINSTANCE module)
+    : Dialog(IDD_WIZARD, module), installationRoutine_(&RunInstallation) {
   icon_ = LoadIconA(this->module(), MAKEINTRESOURCEA(IDI_SETUP));
 }
 
@@ -66,6 +60,9 @@ BOOL SetupWizardDialog::OnInitDialog() {
 
   languageFlag_ = applicationLanguage_;
   panel_.Create(hwnd(), languageFlag_);
+  // When the wizard goes, whichever way, the files this run unpacked and does not
+  // keep leave the destination folder; the field still exists at that point.
+  panel_.SetDestroyHandler([this] { sys::CleanDestinationFolder(panel_.folderEdit().GetText().c_str(), placedFiles_); });
   PlaceButtons();
   SendMessageA(Item(IDC_PROGRESS), PBM_SETRANGE, 0, MAKELPARAM(0, 100));
   SendMessageA(Item(IDC_PROGRESS), PBM_SETPOS, 0, 0);
@@ -264,7 +261,7 @@ void SetupWizardDialog::ConfirmSettings() {
 
 void SetupWizardDialog::StartInstallation() {
   // Only one installation per run: a second start would find the thread taken.
-  installation_.Start(&InstallationPlaceholder, this);
+  installation_.Start(installationRoutine_, this);
 }
 
 void SetupWizardDialog::OnBrowse() {
@@ -314,6 +311,12 @@ bool SetupWizardDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, IN
       return true;
     case WM_QUERYDRAGICON:
       *result = reinterpret_cast<INT_PTR>(icon_);
+      return true;
+    case kWizardInstallationFailed:
+      // The engine has put the panel on page 8 already.
+      Apply(ControlsAfterFailure(languageFlag_));
+      InvalidateRect(panel_.hwnd(), nullptr, FALSE);
+      *result = TRUE;
       return true;
     default:
       return Dialog::OnMessage(message, wParam, lParam, result);

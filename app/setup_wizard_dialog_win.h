@@ -15,6 +15,7 @@
 #include "app/dialog_win.h"
 #include "app/wizard_navigation.h"
 #include "app/worker_thread_win.h"
+#include "system/placed_files_win.h"
 #include "ui/wizard_panel_win.h"
 
 class SetupWizardDialog : public Dialog {
@@ -39,6 +40,21 @@ class SetupWizardDialog : public Dialog {
 
   int setDefaultFlag() const { return setDefaultFlag_; }
   const char* selectedPort() const { return selectedPort_; }
+  // For the driver engine, which reads both only after the Settings-confirmed event
+  // (set by Next on the Printer Settings page, after they were stored).
+  const int* setDefaultFlagAddress() const { return &setDefaultFlag_; }
+
+  // The files this run put into the destination folder: the installation worker
+  // adds them, the clean-up at the end deletes only those.
+  sys::SharedPlacedFiles& placedFiles() { return placedFiles_; }
+
+  // What the installation worker runs: RunInstallation unless a test puts a routine
+  // of its own in (before Next on page 3).
+  void SetInstallationRoutine(WorkerThread::Routine routine) { installationRoutine_ = routine; }
+
+  // True while the installation worker has not ended: after the modal run this
+  // means it waits on the Printer Settings page, which Cancel left.
+  bool installationRunning() const { return installation_.started() && !installation_.Wait(0); }
 
   ui::WizardPanel& panel() { return panel_; }
   // User-interface thread only; other threads ask the panel (kPanelQueryPage).
@@ -75,7 +91,9 @@ class SetupWizardDialog : public Dialog {
   char selectedPort_[kSelectedPortSize] = {};
   int languageFlag_ = 1;
   int applicationLanguage_ = 1;
+  sys::SharedPlacedFiles placedFiles_;
   ui::WizardPanel panel_;
   HICON icon_ = nullptr;  // a shared resource icon: never destroyed
+  WorkerThread::Routine installationRoutine_;
   WorkerThread installation_;
 };

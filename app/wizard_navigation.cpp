@@ -27,8 +27,9 @@ const TextPair kTexts[] = {
     {"安装配置中的打印机名称太长或含有文件名不能使用的字符（最多67个字符）。",
      "The printer name in the install configuration is too long or holds characters a file name cannot hold "
      "(at most 67 characters)."},
+    {"正在安装打印机驱动，请稍候...", "Installing Printer Driver, Please wait..."},
 };
-static_assert(sizeof kTexts / sizeof kTexts[0] == static_cast<size_t>(WizardText::kPrinterNameUnusable) + 1,
+static_assert(sizeof kTexts / sizeof kTexts[0] == static_cast<size_t>(WizardText::kInstallingDriver) + 1,
               "one pair per WizardText");
 
 }  // namespace
@@ -89,6 +90,16 @@ PageControls ControlsAfterNext(int newPage, int languageFlag) {
     default:
       break;
   }
+  return c;
+}
+
+PageControls ControlsAfterFailure(int languageFlag) {
+  PageControls c;
+  c.nextVisible = Change::kOff;
+  c.backVisible = Change::kOff;
+  c.cancelCaption = WizardString(WizardText::kFinish, languageFlag);
+  c.progressVisible = Change::kOff;
+  c.cancelEnabled = Change::kOn;
   return c;
 }
 

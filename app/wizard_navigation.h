@@ -39,6 +39,7 @@ enum class WizardText {
   kFolderInvalid,
   kDataFolderInvalid,
   kPrinterNameUnusable,  // start-up refuses the configuration
+  kInstallingDriver,     // status line while the driver engine runs
 };
 
 // The text in the language (nonzero: Chinese, GBK bytes; 0: English).
@@ -79,6 +80,10 @@ struct PageControls {
 // The controls after Next has moved the wizard to newPage. Pages without a row of
 // their own (0, 5, 8: never entered by Next) change nothing.
 PageControls ControlsAfterNext(int newPage, int languageFlag);
+// The controls when the installation has failed and the panel shows page 8: only
+// "Finish" (the Cancel button) is left, enabled; the progress bar goes.
+PageControls ControlsAfterFailure(int languageFlag);
+
 // The controls after Back has moved the wizard to newPage (0, 1 or 2).
 PageControls ControlsAfterBack(int newPage, int languageFlag);
 

@@ -43,6 +43,7 @@ add_subdirectory(payload)
 add_subdirectory(app)
 add_subdirectory(driver)
 add_subdirectory(ui)
+add_subdirectory(system)
 add_subdirectory(tools)
 add_subdirectory(resources)
 
@@ -59,7 +60,8 @@ add_executable(windows-tests ${WIN_TEST_SOURCES} ${REPO_ROOT}/tests/win32/test_m
   ${REPO_ROOT}/tests/win32/win_support.cpp ${REPO_ROOT}/tests/win32/test_payload.rc
   ${APP_WIN_SOURCES} ${APP_DIALOGS_RC})
 target_include_directories(windows-tests PRIVATE ${REPO_ROOT} ${REPO_ROOT}/tests/win32)
-target_link_libraries(windows-tests PRIVATE payload_core app_core driver_core ui_core gtest winspool)
+target_link_libraries(windows-tests PRIVATE payload_core app_core driver_core ui_core system_core gtest
+  winspool)
 set_source_files_properties(${REPO_ROOT}/tests/win32/test_payload.rc PROPERTIES
   OBJECT_DEPENDS ${SAMPLE_PAYLOAD})
 target_compile_definitions(windows-tests PRIVATE PACKAGE_DIR="${PACKAGE_DIR}")

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <cstring>
 
 #include "driver/gpd_customizer.h"
 #include "driver/install_log.h"
@@ -85,19 +86,41 @@ void Carry(const StagingStep& step, const StagingInput& input) {
 
 const char* DriverEnvironment(DriverPath path) { return path == DriverPath::kX64 ? "Windows x64" : nullptr; }
 
-bool StageDriverFiles(const StagingInput& input, DriverPath path, StagedDriver* staged) {
-  if (!IsPrinterNameUsable(input.printerName) || !BuildDriverFileNames(input.printerName, &staged->names))
-    return false;
-
+bool QueryDriverDirectory(DriverPath path, char* directory, size_t size) {
   const WinspoolApi* spooler = WinspoolApi::Get();
+  if (!spooler || !directory || size == 0) return false;
+  directory[0] = '\0';
+  char found[kNameSize] = {};
   DWORD needed = 0;
   char* environment = const_cast<char*>(DriverEnvironment(path));
-  if (!spooler ||
-      !spooler->GetPrinterDriverDirectoryA(nullptr, environment, 1, reinterpret_cast<BYTE*>(staged->driverDirectory),
-                                           sizeof staged->driverDirectory, &needed)) {
+  if (!spooler->GetPrinterDriverDirectoryA(nullptr, environment, 1, reinterpret_cast<BYTE*>(found), sizeof found,
+                                           &needed))
+    return false;
+  found[sizeof found - 1] = '\0';
+  if (strlen(found) >= size) {
+    SetLastError(ERROR_INSUFFICIENT_BUFFER);
+    return false;
+  }
+  memcpy(directory, found, strlen(found) + 1);
+  return true;
+}
+
+bool StageDriverFiles(const StagingInput& input, DriverPath path, StagedDriver* staged) {
+  if (!IsPrinterNameUsable(input.printerName)) return false;
+  char directory[kNameSize] = {};
+  if (!QueryDriverDirectory(path, directory, sizeof directory)) {
     WriteInstallLog("GetPrinterDriverDirectory = %d\r\n", static_cast<int>(GetLastError()));
     return false;
   }
+  return StageDriverFilesInto(input, path, directory, staged);
+}
+
+bool StageDriverFilesInto(const StagingInput& input, DriverPath path, const char* driverDirectory,
+                          StagedDriver* staged) {
+  if (!IsPrinterNameUsable(input.printerName) || !BuildDriverFileNames(input.printerName, &staged->names))
+    return false;
+  if (!driverDirectory || strlen(driverDirectory) >= sizeof staged->driverDirectory) return false;
+  memcpy(staged->driverDirectory, driverDirectory, strlen(driverDirectory) + 1);
   UINT length = GetSystemDirectoryA(staged->systemDirectory, sizeof staged->systemDirectory);
   if (length == 0 || length >= sizeof staged->systemDirectory) staged->systemDirectory[0] = '\0';
 

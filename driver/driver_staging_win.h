@@ -3,6 +3,8 @@
 // the driver installation.
 #pragma once
 
+#include <cstddef>
+
 #include "driver/driver_files.h"
 #include "driver/staging_plan.h"
 
@@ -25,10 +27,19 @@ struct StagedDriver {
 // "Windows x64" on the 64-bit path; null (the process's own) on the 32-bit path.
 const char* DriverEnvironment(DriverPath path);
 
-// Carries out the staging. False when nothing could be staged: the printer name is
-// refused, or the spooler cannot name its driver directory (logged as
-// "GetPrinterDriverDirectory = %d"). Copy, write and delete failures are not
-// reported; they surface when the driver is registered.
+// The spooler's driver directory for the path's environment into directory (size
+// bytes, at most kNameSize used). False when the spooler cannot name it; the
+// thread's last error then tells why.
+bool QueryDriverDirectory(DriverPath path, char* directory, size_t size);
+
+// Carries out the staging into a driver directory already known. False when
+// nothing could be staged because the printer name is refused. Copy, write and
+// delete failures are not reported; they surface when the driver is registered.
+bool StageDriverFilesInto(const StagingInput& input, DriverPath path, const char* driverDirectory,
+                          StagedDriver* staged);
+
+// Both: the directory query, logged as "GetPrinterDriverDirectory = %d" when it
+// fails, then the staging.
 bool StageDriverFiles(const StagingInput& input, DriverPath path, StagedDriver* staged);
 
 }  // namespace driver

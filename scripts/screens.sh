@@ -1,21 +1,27 @@
 #!/usr/bin/env bash
-# screens.sh: the robot walks the wizard's pages 0-3 of setup.exe in English and in
-# Chinese, as a person would (tests/e2e/walk_en.txt, walk_zh.txt), and leaves a PNG
-# of every page in build/screens/:
+# screens.sh: the robot installs the sample printer with setup.exe as a person would,
+# in English and in Chinese, and leaves a PNG of every page in build/screens/:
 #
 #   en-language.png  the language question (English system locale, "English" chosen)
-#   en-page0.png ... en-page3.png   welcome, licence, prepare, destination folder
-#   zh-language.png, zh-page0.png ... zh-page3.png   the same under the Chinese locale
+#   en-page0.png ... en-page7.png   welcome ... "Setup Complete" (tests/e2e/walk_en.txt)
+#   en-page8.png     "Installing Fail" (tests/e2e/walk_fail_en.txt, run with the
+#                    spooler's provider switched off, so the installation fails)
+#   zh-*.png         the same under the Chinese system locale (walk_zh.txt, walk_fail_zh.txt)
 #
-# Each walk ends with Cancel on the destination page: nothing is installed.
+# The English installation's Wine prefix stays at build/demo-prefix; at the end the
+# script prints what that installation left: the printer with its port, driver and
+# data, the default printer, the uninstall record in the registry, Uninstall.ini, the
+# Start-menu shortcut and what stayed in the destination folder. A last walk
+# (walk_bench.txt, in a throwaway prefix) gives the seconds from Next on
+# page 3 to page 5 and from Next on page 5 to page 7, and the unpacked bytes a second.
+#
 # Expects built trees (scripts/build.sh). Runs build/win32 where this machine runs
 # 32-bit Wine, otherwise build/win64 (SCREENS_ARCH=win32|win64 chooses). Everything
 # runs on a virtual display of its own, so the screenshots never show the user's
-# desktop, in a throwaway Wine prefix under build/run-wine/screens.
-# The robot's records and logs stay in build/screens/work/ (with the step bitmaps
-# when a walk failed).
-# Exit: 0 all pages captured; 1 a walk failed; 77 this machine cannot run the tree's
-# programs under Wine.
+# desktop; the other prefixes are throwaway ones under build/run-wine/screens.
+# The robot's records and logs stay in build/screens/work/.
+# Exit: 0 all pages captured and the installation found; 1 a walk or a check failed;
+# 77 this machine cannot run the tree's programs under Wine.
 set -u
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -37,9 +43,10 @@ for program in setup.exe robot.exe; do
 done
 
 wine_root=$root/build/run-wine/screens
+demo_prefix=$root/build/demo-prefix
 out=$root/build/screens
 work=$out/work
-rm -rf "$wine_root" "$out"
+rm -rf "$wine_root" "$out" "$demo_prefix"
 mkdir -p "$work"
 # The robot runs in the tree (its programs' folder); its scripts and records sit in
 # a folder there that it reaches by a relative path.
@@ -47,9 +54,9 @@ walk_dir=$tree/screens-walk
 rm -rf "$walk_dir"
 mkdir -p "$walk_dir"
 
-stop_wine() { WINEPREFIX=$wine_root/prefix-$arch timeout 30 wineserver -k >/dev/null 2>&1; }
+stop_wine() { WINEPREFIX=$1 timeout 30 wineserver -k >/dev/null 2>&1; }
 finish() {
-  stop_wine
+  for prefix in "$demo_prefix" "$wine_root"/prefix-*; do [ -d "$prefix" ] && stop_wine "$prefix"; done
   rm -rf "$walk_dir"
 }
 trap finish EXIT
@@ -60,72 +67,138 @@ fail() {
   failures=$((failures + 1))
 }
 
-# walk LANG LOCALE PRESET: runs tests/e2e/walk_LANG.txt with LC_ALL=LOCALE for Wine,
-# checks that the language question came up with PRESET (the list's text and
-# selection as the record writes them) and turns the screenshots into
-# LANG-language.png and LANG-pageN.png.
-walk() {
-  local lang=$1 locale=$2 preset=$3
-  local record=$walk_dir/$lang/record.txt
-  cp "$root/tests/e2e/walk_$lang.txt" "$walk_dir/"
-  (cd "$tree" && env LC_ALL="$locale" WINE_TIMEOUT=300 "$root/scripts/wine-run" "$wine_root" "$arch" \
-    robot.exe "screens-walk/walk_$lang.txt" "screens-walk/$lang") >"$work/$lang.log" 2>&1
+# run_walk NAME SCRIPT LOCALE PREFIX [OVERRIDES]: runs tests/e2e/SCRIPT.txt with
+# LC_ALL=LOCALE for Wine in the prefix folder PREFIX; its record lands in
+# $walk_dir/NAME/record.txt (and a copy in build/screens/work/NAME/). Sets record.
+run_walk() {
+  local name=$1 script=$2 locale=$3 prefix=$4 overrides=${5:-}
+  record=$walk_dir/$name/record.txt
+  cp "$root/tests/e2e/$script.txt" "$walk_dir/"
+  (cd "$tree" && env LC_ALL="$locale" WINE_TIMEOUT=300 WINE_PREFIX_DIR="$prefix" \
+    ${overrides:+WINEDLLOVERRIDES=$overrides} "$root/scripts/wine-run" "$wine_root" "$arch" \
+    robot.exe "screens-walk/$script.txt" "screens-walk/$name") >"$work/$name.log" 2>&1
   local rc=$?
   if [ $rc -eq 77 ]; then
     echo "screens: this machine cannot run the programs of build/$arch under Wine; nothing taken"
     exit 77
   fi
-  # The same prefix serves the next walk under another locale: no server left over.
-  stop_wine
-  if [ -f "$record" ]; then
-    mkdir -p "$work/$lang" && cp "$walk_dir/$lang"/* "$work/$lang/"
-  else
-    fail "$lang: the robot left no record (exit $rc): $(tail -5 "$work/$lang.log")"
+  # No server left over for the next walk, which may use another locale.
+  stop_wine "$prefix"
+  if [ ! -f "$record" ]; then
+    fail "$name: the robot left no record (exit $rc): $(tail -5 "$work/$name.log")"
+    record=/dev/null
     return
   fi
-  [ $rc -eq 0 ] || fail "$lang: robot exit $rc: $(grep -E '^FAIL' "$record")"
+  mkdir -p "$work/$name" && cp "$walk_dir/$name"/record.txt "$work/$name/"
+  [ $rc -eq 0 ] || fail "$name: robot exit $rc: $(grep -E '^FAIL' "$record")"
+}
 
-  # The first wait-window step shows the language question, each wait-page N page N.
-  local step line name shots=0 asked=0
+# pictures NAME LANG PRESET PAGES...: turns the screenshots of the last walk into
+# LANG-language.png (the first wait-window step; its list must show PRESET, the
+# text and selection as the record writes them; skipped when PRESET is -) and
+# LANG-pageN.png for each wait-page N step with N among PAGES.
+pictures() {
+  local name=$1 lang=$2 preset=$3
+  shift 3
+  local wanted=" $* " step line what page taken=0 asked=0 expected=$#
+  [ "$preset" = - ] || expected=$((expected + 1))
   while read -r line; do
     step=$(awk '{print $2}' <<<"$line")
-    case $(awk '{print $3}' <<<"$line") in
-      wait-window)
-        [ $asked -eq 0 ] || continue
-        asked=1 name=language ;;
-      wait-page) name=page$(awk '{print $4}' <<<"$line") ;;
-    esac
+    what=$(awk '{print $3}' <<<"$line")
+    if [ "$what" = wait-window ]; then
+      [ $asked -eq 0 ] && [ "$preset" != - ] || continue
+      asked=1 page=language
+      grep -Eq "^CONTROL $step id=1008 class=\"ComboBox\" .*text=$preset\$" "$record" ||
+        fail "$name: the language question did not come up with $preset"
+    else
+      page=$(awk '{print $4}' <<<"$line")
+      [[ $wanted == *" $page "* ]] || continue
+      page=page$page
+    fi
     # A step that failed shows what was there instead: no picture of that page.
     grep -qx "OK $step" "$record" || continue
-    if [ "$name" = language ]; then
-      grep -Eq "^CONTROL $step id=1008 class=\"ComboBox\" .*text=$preset\$" "$record" ||
-        fail "$lang: the language question did not come up with $preset"
-    fi
     local file
     file=$(sed -nE "s/^SHOT $step file=([^ ]+) .*/\1/p" "$record")
-    if [ -z "$file" ]; then
-      fail "$lang: no screenshot of $name (step $step)"
-      continue
-    fi
-    local png=$out/$lang-$name.png
-    convert "$walk_dir/$lang/$file" "$png" || { fail "$lang: $file does not convert"; continue; }
+    [ -n "$file" ] || { fail "$name: no screenshot of $page (step $step)"; continue; }
+    local png=$out/$lang-$page.png
+    convert "$walk_dir/$name/$file" "$png" || { fail "$name: $file does not convert"; continue; }
     # A blank capture (one colour, or nearly) is no picture of a page.
     local colours
     colours=$(identify -format '%k' "$png" 2>/dev/null)
-    [ "${colours:-0}" -ge 8 ] || fail "$lang: $name has only ${colours:-0} colours"
-    shots=$((shots + 1))
+    [ "${colours:-0}" -ge 8 ] || fail "$name: $page has only ${colours:-0} colours"
+    taken=$((taken + 1))
   done < <(grep -E '^STEP [0-9]+ wait-(window|page) ' "$record")
-  [ $shots -eq 5 ] || fail "$lang: $shots screenshots, not 5 (language question, pages 0-3)"
+  [ $taken -eq $expected ] || fail "$name: $taken screenshots, not $expected"
 }
 
-walk en C '"English" items=2 sel=1'
-walk zh zh_CN.UTF-8 '"中文" items=2 sel=0'
+run_walk en walk_en C "$demo_prefix"
+pictures en en '"English" items=2 sel=1' 0 1 2 3 4 5 6 7
+run_walk zh walk_zh zh_CN.UTF-8 "$wine_root/prefix-zh"
+pictures zh zh '"中文" items=2 sel=0' 0 1 2 3 4 5 6 7
+# Without the spooler's local provider the driver directory cannot be had.
+run_walk en-fail walk_fail_en C "$wine_root/prefix-fail" localspl=
+pictures en-fail en - 8
+rm -rf "$wine_root/prefix-fail"
+run_walk zh-fail walk_fail_zh zh_CN.UTF-8 "$wine_root/prefix-fail" localspl=
+pictures zh-fail zh - 8
+
+# The figures: Next on page 3 to page 5, Next on page 5 to page 7.
+rm -rf "$wine_root/prefix-fail"
+run_walk bench walk_bench C "$wine_root/prefix-bench"
+step_time() { sed -nE "s/^TIME $1 start=([0-9]+) end=([0-9]+)$/\\$2/p" "$record"; }
+step_of() { grep -nE '^STEP ' "$record" | sed -nE "s/^[0-9]+:STEP ([0-9]+) $1\$/\1/p" | head -1; }
+figures=
+if [ "$record" != /dev/null ] && grep -qx 'END ok' "$record"; then
+  page5=$(step_of 'wait-page 5 120000') page7=$(step_of 'wait-page 7 120000')
+  next3=$((page5 - 1)) next5=$((page7 - 1))
+  t3=$(step_time $next3 1) t5=$(step_time $page5 2) t5n=$(step_time $next5 1) t7=$(step_time $page7 2)
+  bytes=$(awk '{ s += $1 } END { print s }' < <(cd resources/package && xargs -d '\n' stat -c %s <package.list))
+  if [ -n "$t3" ] && [ -n "$t5" ] && [ -n "$t5n" ] && [ -n "$t7" ]; then
+    figures=$(awk -v a="$t3" -v b="$t5" -v c="$t5n" -v d="$t7" -v n="$bytes" 'BEGIN {
+      printf "Next on page 3 -> page 5: %.2f s\nNext on page 5 -> page 7: %.2f s\n", (b - a) / 1000, (d - c) / 1000
+      printf "unpacked: %d bytes, %.0f bytes/s over Next on page 3 -> page 5\n", n, n / ((b - a) / 1000) }')
+  else
+    fail "bench: the record has no step times"
+  fi
+fi
+
+# What the English installation left in build/demo-prefix.
+reg_query() { WINEPREFIX=$demo_prefix WINEDEBUG=-all timeout 60 /usr/lib/wine/wine64 reg query "$@" 2>/dev/null | tr -d '\r'; }
+export HOME=$wine_root/home
+printer=Rillo-58-Series
+program_dir="$demo_prefix/drive_c/Program Files/$printer"
+echo
+echo "== installed in build/demo-prefix (English walk)"
+printers=$(reg_query 'HKLM\System\CurrentControlSet\Control\Print\Printers' | sed -nE 's/.*\\Printers\\(.*)$/\1/p')
+echo "printers: ${printers//$'\n'/, }"
+printer_key="HKLM\\System\\CurrentControlSet\\Control\\Print\\Printers\\$printer"
+reg_query "$printer_key" | grep -E '^ +(Name|Port|Printer Driver|Share Name|Attributes) ' || fail "no printer \"$printer\""
+reg_query "$printer_key\\PrinterDriverData" | grep -E '^ +(Position|Language|PrinterService) '
+default=$(reg_query 'HKCU\Software\Microsoft\Windows NT\CurrentVersion\Windows' /v Device | sed -nE 's/^ +[Dd]evice +REG_SZ +//p')
+echo "default printer: ${default:-none}"
+echo "-- registry record HKLM\\SOFTWARE\\$printer"
+reg_query "HKLM\\SOFTWARE\\$printer" /reg:64 | grep -E '^ +' || fail "no registry record"
+echo "-- $program_dir/Uninstall.ini"
+if [ -f "$program_dir/Uninstall.ini" ]; then tr -d '\r' <"$program_dir/Uninstall.ini"; else fail "no Uninstall.ini"; fi
+echo "-- shortcut"
+shortcut=$(find "$demo_prefix/drive_c" -name 'Uninstall Printer Driver.lnk' | head -1)
+if [ -n "$shortcut" ]; then
+  echo "${shortcut#$demo_prefix/}"
+  echo "   target: $(strings -n 8 "$shortcut" | grep -m1 -i 'Uninstaller.exe')"
+else
+  fail "no shortcut"
+fi
+echo "-- what stayed in C:\\Program Files\\$printer"
+ls -A "$program_dir" 2>/dev/null | sed 's/^/   /'
+if [ -n "$figures" ]; then
+  echo "-- timings (walk_bench, build/$arch/setup.exe under Wine, robot steps included)"
+  echo "$figures"
+fi
 
 if [ $failures -ne 0 ]; then
   echo "screens: $failures failure(s); records and robot logs in $work"
   exit 1
 fi
-# The records stay beside the pictures (what each step saw); the bitmaps go.
-find "$work" -name '*.bmp' -delete
+echo
 echo "screens: build/$arch/setup.exe, pages in build/screens/:"
 (cd "$out" && ls *.png)

@@ -43,13 +43,87 @@ wine_run() {
 # $E2E_WORK/NAME/. Sets robot_rc and record (the record's path). Exits 77 when
 # this machine cannot run the tree's programs.
 robot() {
+  robot_start "$1"
+  robot_join "$1"
+}
+
+# robot_start NAME: the same run in the background, so that the test can act on the
+# disk while the robot waits (a "sleep" step); robot_join NAME then collects it.
+robot_start() {
   local name=$1
-  wine_run robot.exe "$E2E_REL/$name.txt" "$E2E_REL/$name" >"$E2E_WORK/$name.log" 2>&1
-  robot_rc=$?
-  [ $robot_rc -eq 77 ] && exit 77
+  rm -f "$E2E_WORK/$name.rc"
+  (
+    wine_run robot.exe "$E2E_REL/$name.txt" "$E2E_REL/$name" >"$E2E_WORK/$name.log" 2>&1
+    echo $? >"$E2E_WORK/$name.rc"
+  ) &
+  robot_pid=$!
+}
+
+robot_join() {
+  local name=$1
+  wait "$robot_pid"
+  robot_rc=$(cat "$E2E_WORK/$name.rc" 2>/dev/null || echo 255)
+  [ "$robot_rc" -eq 77 ] && exit 77
   record=$E2E_WORK/$name/record.txt
   [ -f "$record" ] || { fail "$name: no record (robot exit $robot_rc): $(cat "$E2E_WORK/$name.log")"; record=/dev/null; }
 }
+
+# await_record NAME REGEX [SECONDS]: waits until the record of the robot running
+# NAME has a line matching the extended regex (60 s by default); false on timeout
+# or when the robot ended without writing it.
+await_record() {
+  local file=$E2E_WORK/$1/record.txt end=$((SECONDS + ${3:-60}))
+  until grep -Eq -- "$2" "$file" 2>/dev/null; do
+    [ $SECONDS -lt $end ] && [ ! -e "$E2E_WORK/$1.rc" ] || return 1
+    sleep 0.1
+  done
+}
+
+# map_drive LETTER: makes the robot's prefix (an empty script) and maps the drive
+# LETTER: in it to a new folder of this run, $E2E_WORK/drive-LETTER, whose path it
+# leaves in mapped_drive. The mapping goes when the script ends.
+map_drive() {
+  : >"$E2E_WORK/where.txt"
+  robot where
+  [ $robot_rc -eq 0 ] || fail "where: robot exit $robot_rc"
+  [ -d "$E2E_PREFIX/dosdevices" ] || { fail "no dosdevices in $E2E_PREFIX"; e2e_done; }
+  mapped_drive=$E2E_WORK/drive-$1
+  mkdir -p "$mapped_drive"
+  ln -sfn "$mapped_drive" "$E2E_PREFIX/dosdevices/$1:"
+  trap "rm -f '$E2E_PREFIX/dosdevices/$1:'; e2e_finish" EXIT
+}
+
+# setup_to_page3 en|zh: the script lines that start setup.exe, take the language the
+# locale preselects with OK, accept the licence and press Install on page 2 with
+# the default folder, so that the wizard shows page 3 (the destination folder) at
+# step 14. The painted panel is class SetupWizardPanel; the folder field's edit
+# inside it is SetupWizardPanel/1001 (the dialog's own 1001 is Next).
+setup_to_page3() {
+  local question="Setup--Select Language"
+  [ "$1" = zh ] && question="打印机驱动安装--选择语言"
+  cat <<SCRIPT
+panel SetupWizardPanel
+start setup.exe
+wait-window #32770 "$question" 30000
+click 1
+wait-gone 15000
+wait-window #32770 * 30000
+wait-page 0 15000
+click 1001
+wait-page 1 15000
+click 1035
+click 1001
+wait-page 2 15000
+click 1001
+wait-page 3 15000
+SCRIPT
+}
+
+# as_word TEXT: TEXT as one word of a robot script (in quotes, \ and " escaped).
+as_word() { local t=${1//\\/\\\\}; printf '"%s"' "${t//\"/\\\"}"; }
+
+# as_record TEXT: TEXT as the record quotes it, escaped for an extended regex.
+as_record() { sed -e 's/\\/\\\\/g' -e 's/[]*.^$+?(){}|[\\]/\\&/g' <<<"$1"; }
 
 # has PATTERN [WHAT]: the last record holds a line matching the extended regex.
 has() { grep -Eq -- "$1" "$record" || fail "${2:-record of $(basename "$(dirname "$record")")} lacks /$1/"; }

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The robot reports what went wrong instead of passing: a window that never comes, a
 # program that does not end (killed), a page that does not change, a panel that
-# does not answer, a missing control or message box, a program left running at the
-# end, and a script it cannot read. Each time the program is gone afterwards.
+# does not answer, a missing control (also one addressed through a window class) or
+# message box, a program left running at the end, and a script it cannot read (a
+# malformed control address among them). Each time the program is gone afterwards.
 source "$(dirname "$0")/e2e_lib.sh"
 
 # Targets of this prefix still alive: Wine shows a program's Windows path as its
@@ -75,6 +76,22 @@ click 4242
 SCRIPT
 expect_failure no-control 3 'no control with id 4242'
 
+# Addresses through a window: a class that is not there, an id not inside it (the
+# dialog's own 1002 does not count), each named in the reason.
+cat >"$E2E_WORK/no-class.txt" <<SCRIPT
+$start
+wait-window #32770 "Robot target"
+type NoSuchPanel/1001 x
+SCRIPT
+expect_failure no-class 3 'no window of class NoSuchPanel'
+cat >"$E2E_WORK/not-inside.txt" <<SCRIPT
+$start
+wait-window #32770 "Robot target"
+set-text RobotTargetPanel/1002 x
+SCRIPT
+expect_failure not-inside 3 'no control with id 1002 inside RobotTargetPanel'
+has '^CONTROL 3 id=1002 class="Edit" .*text=""$' not-inside
+
 cat >"$E2E_WORK/no-box.txt" <<SCRIPT
 $start
 wait-window #32770 "Robot target"
@@ -111,7 +128,9 @@ grep -q 'script line 2: unterminated quote' "$E2E_WORK/bad.log" || fail "bad scr
 # So does a misspelt command or a wrong number of arguments, wherever it is.
 printf 'start robot-target.exe\nwait-window * *\nclik 1001\n' >"$E2E_WORK/misspelt.txt"
 printf 'start robot-target.exe\nselect 1003\n' >"$E2E_WORK/short.txt"
-for name in misspelt:'script line 3: unknown command clik' short:'script line 2: wrong number of arguments for select'; do
+printf 'start robot-target.exe\ntype RobotTargetPanel//1001 x\n' >"$E2E_WORK/bad-address.txt"
+for name in misspelt:'script line 3: unknown command clik' short:'script line 2: wrong number of arguments for select' \
+  bad-address:'script line 2: bad control address "RobotTargetPanel//1001" for type: empty step'; do
   wine_run robot.exe "$E2E_REL/${name%%:*}.txt" "$E2E_REL/${name%%:*}" >"$E2E_WORK/${name%%:*}.log" 2>&1
   rc=$?
   [ $rc -eq 2 ] || fail "${name%%:*}: robot exit $rc, not 2"

@@ -143,6 +143,16 @@ HWND ControlById(HWND window, int id) {
   return nullptr;
 }
 
+// A window of that class inside parent: a direct child first, else the first
+// descendant in the order EnumChildWindows gives.
+HWND WindowOfClass(HWND parent, const std::string& className) {
+  const std::wstring wanted = Widen(className);
+  if (HWND direct = FindWindowExW(parent, nullptr, wanted.c_str(), nullptr)) return direct;
+  for (HWND child : Descendants(parent))
+    if (SameClass(child, wanted.c_str())) return child;
+  return nullptr;
+}
+
 std::wstring WithoutMnemonics(const std::wstring& text) {
   std::wstring out;
   for (size_t i = 0; i < text.size(); ++i) {
@@ -207,17 +217,28 @@ class Robot {
     error->reason = "no live window to act on (wait-window first)";
     return false;
   }
+  // The control a script's address names, looked for step by step from the
+  // current window (see ParseControlAddress).
   bool NeedControl(const std::string& word, HWND* control, StepError* error) const {
-    long id = 0;
-    if (!ParseInteger(word, &id)) {
-      error->reason = "not a control id: " + word;
+    std::vector<ControlAddressPart> parts;
+    std::string why;
+    if (!ParseControlAddress(word, &parts, &why)) {
+      error->reason = "not a control address: " + word;
       return false;
     }
-    *control = ControlById(Current(), static_cast<int>(id));
-    if (!*control) {
-      error->reason = "no control with id " + word;
-      return false;
+    HWND scope = Current();
+    std::string scopeName;
+    for (const ControlAddressPart& part : parts) {
+      HWND found = part.byId ? ControlById(scope, static_cast<int>(part.id)) : WindowOfClass(scope, part.className);
+      if (!found) {
+        error->reason = part.byId ? "no control with id " + std::to_string(part.id) : "no window of class " + part.className;
+        if (!scopeName.empty()) error->reason += " inside " + scopeName;
+        return false;
+      }
+      scope = found;
+      scopeName += (scopeName.empty() ? "" : "/") + (part.byId ? std::to_string(part.id) : part.className);
     }
+    *control = scope;
     return true;
   }
   static bool Timeout(const std::vector<std::string>& w, size_t index, DWORD* ms, StepError* error) {

@@ -82,15 +82,18 @@ struct CommandShape {
   const char* name;
   size_t minArgs;
   size_t maxArgs;
+  bool addressed;  // the first argument is a control address
 };
 
 // Keep in step with Robot::Run and README.md.
 constexpr CommandShape kCommands[] = {
-    {"cd", 1, 1},          {"start", 1, 64},      {"panel", 1, 1},        {"sleep", 1, 1},
-    {"wait-window", 2, 3}, {"wait-msgbox", 0, 1}, {"msgbox-ok", 0, 1},    {"wait-page", 1, 2},
-    {"wait-gone", 0, 1},   {"wait-exit", 0, 1},   {"record", 0, 0},       {"click", 1, 1},
-    {"click-text", 1, 1},  {"command", 1, 1},     {"select", 2, 2},       {"select-text", 2, 2},
-    {"set-text", 2, 2},    {"type", 2, 2},        {"key", 1, 1},          {"close", 0, 0},
+    {"cd", 1, 1, false},           {"start", 1, 64, false},       {"panel", 1, 1, false},
+    {"sleep", 1, 1, false},        {"wait-window", 2, 3, false},  {"wait-msgbox", 0, 1, false},
+    {"msgbox-ok", 0, 1, false},    {"wait-page", 1, 2, false},    {"wait-gone", 0, 1, false},
+    {"wait-exit", 0, 1, false},    {"record", 0, 0, false},       {"click", 1, 1, true},
+    {"click-text", 1, 1, false},   {"command", 1, 1, false},      {"select", 2, 2, true},
+    {"select-text", 2, 2, true},   {"set-text", 2, 2, true},      {"type", 2, 2, true},
+    {"key", 1, 1, false},          {"close", 0, 0, false},
 };
 
 }  // namespace
@@ -100,9 +103,17 @@ bool CheckCommandShape(const std::vector<std::string>& words, std::string* error
   for (const CommandShape& command : kCommands) {
     if (words[0] != command.name) continue;
     const size_t args = words.size() - 1;
-    if (args >= command.minArgs && args <= command.maxArgs) return true;
-    *error = "wrong number of arguments for " + words[0];
-    return false;
+    if (args < command.minArgs || args > command.maxArgs) {
+      *error = "wrong number of arguments for " + words[0];
+      return false;
+    }
+    std::vector<ControlAddressPart> parts;
+    std::string why;
+    if (command.addressed && !ParseControlAddress(words[1], &parts, &why)) {
+      *error = "bad control address " + QuoteForRecord(words[1]) + " for " + words[0] + ": " + why;
+      return false;
+    }
+    return true;
   }
   *error = "unknown command " + words[0];
   return false;
@@ -116,4 +127,24 @@ bool ParseInteger(const std::string& word, long* value) {
   if (errno != 0 || end != word.c_str() + word.size()) return false;
   *value = v;
   return true;
+}
+
+bool ParseControlAddress(const std::string& word, std::vector<ControlAddressPart>* parts, std::string* error) {
+  parts->clear();
+  size_t start = 0;
+  while (true) {
+    const size_t slash = word.find('/', start);
+    const std::string step = word.substr(start, slash == std::string::npos ? std::string::npos : slash - start);
+    if (step.empty()) {
+      *error = word.empty() ? "empty address" : "empty step";
+      parts->clear();
+      return false;
+    }
+    ControlAddressPart part;
+    part.byId = ParseInteger(step, &part.id);
+    if (!part.byId) part.className = step;
+    parts->push_back(part);
+    if (slash == std::string::npos) return true;
+    start = slash + 1;
+  }
 }

@@ -22,3 +22,17 @@ bool CheckCommandShape(const std::vector<std::string>& words, std::string* error
 
 // Parses a non-negative or negative decimal integer that fills the whole word.
 bool ParseInteger(const std::string& word, long* value);
+
+// One step of a control address: a control id, or a window class.
+struct ControlAddressPart {
+  bool byId = false;
+  long id = 0;            // when byId
+  std::string className;  // otherwise
+};
+
+// A control address names a control of the current window: a dialog id ("1001"), or
+// a path of steps separated by '/', each a decimal id or a window class, every step
+// looked for inside the window the step before it found ("SetupWizardPanel/1001":
+// control 1001 inside the first window of class SetupWizardPanel). Returns false with
+// a reason for an empty word or an empty step.
+bool ParseControlAddress(const std::string& word, std::vector<ControlAddressPart>* parts, std::string* error);

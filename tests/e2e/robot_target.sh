@@ -2,7 +2,8 @@
 # The robot's every command against robot-target.exe under Wine, checked in its
 # record and screenshots: start in a working directory, wait for the window, set and
 # type text, choose list and combo items, a message box caught and dismissed, the
-# panel's page followed through two changes, Enter, Escape, the close box, Cancel by
+# panel's page followed through two changes, an edit inside the panel reached by its
+# address although its id is the Press button's, Enter, Escape, the close box, Cancel by
 # caption, the exit codes they give.
 source "$(dirname "$0")/e2e_lib.sh"
 
@@ -23,6 +24,8 @@ click-text Next
 wait-page 1 5000
 command 1007
 wait-page 2 5000
+set-text RobotTargetPanel/1001 inner
+type robottargetpanel/1001 " typed"
 key enter
 wait-exit 5000
 SCRIPT
@@ -53,8 +56,16 @@ has '^CONTROL 12 id=1005 .*text="next pressed"$'
 has '^PAGE 13 1$'
 has '^CONTROL 13 id=1005 .*text="page 1"$'
 has '^PAGE 15 2$'
-has '^EXIT 17 code=3$'
-has '^OK 17$'
+# The panel's own edit shares the Press button's id: a plain id finds the button,
+# the address through the panel's class (any case) the edit, and nothing else moves.
+has '^CONTROL 4 id=1001 class="Edit" visible=1 enabled=1 text=""$'
+has '^CONTROL 16 id=1001 class="Edit" visible=1 enabled=1 text="inner"$'
+has '^CONTROL 16 id=1001 class="Button" visible=1 enabled=1 text="&Press"$'
+has '^CONTROL 17 id=1001 class="Edit" visible=1 enabled=1 text="inner typed"$'
+has '^CONTROL 17 id=1001 class="Button" visible=1 enabled=1 text="&Press"$'
+has '^CONTROL 17 id=1002 class="Edit" .*text="hello world"$'
+has '^EXIT 19 code=3$'
+has '^OK 19$'
 has '^END ok$'
 lacks '^FAIL'
 for step in 4 10 13 15; do shot_ok $step; done

@@ -4,7 +4,8 @@
 // target for the robot's own tests: a button that opens a message box showing the
 // edit's text, a list, a combo box, a Next button that advances the painted panel's
 // page after a short delay (as a wizard does when its work ends), a disabled and a
-// hidden button, and a line telling the last thing that happened. The exit code
+// hidden button, an edit inside the panel whose id is the Press button's, and a line
+// telling the last thing that happened. The exit code
 // tells how the dialog ended: 3 OK (or Enter), 4 Cancel (or Escape), 5 WM_CLOSE.
 // With --mute-panel the panel ignores the robot's page question.
 #include <windows.h>
@@ -54,6 +55,14 @@ class Paint {
 
 LRESULT CALLBACK PanelProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
+    case WM_CREATE: {
+      RECT client;
+      GetClientRect(window, &client);
+      CreateWindowExW(0, L"Edit", L"", WS_CHILD | WS_VISIBLE | WS_BORDER | ES_AUTOHSCROLL, 4, 4, client.right - 8, 20,
+                      window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_PANEL_EDIT)),
+                      reinterpret_cast<CREATESTRUCTW*>(lParam)->hInstance, nullptr);
+      return 0;
+    }
     case kRobotQueryPage:
       if (mutePanel) break;
       return kRobotPageAnswered | (GetWindowLongPtrW(window, GWLP_USERDATA) & kRobotPageMask);

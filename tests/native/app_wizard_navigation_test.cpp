@@ -232,3 +232,26 @@ TEST(AppWizardFolders, DataFolderByWindowsVersion) {
   EXPECT_FALSE(ComposeDataFolder(6, "C:\\Windows", std::string(250, 'p'), "D:\\Dest", &data));
   EXPECT_EQ(data, "unchanged");
 }
+
+// A failed installation leaves "Finish" as the only way out: Next, Back and the
+// progress bar go, and nothing that would restart or confirm anything is asked for.
+TEST(AppWizardPages, FailureLeavesFinishOnly) {
+  for (int language : {0, 1}) {
+    PageControls c = ControlsAfterFailure(language);
+    EXPECT_EQ(c.nextVisible, Change::kOff);
+    EXPECT_EQ(c.backVisible, Change::kOff);
+    EXPECT_EQ(c.progressVisible, Change::kOff);
+    EXPECT_EQ(c.cancelEnabled, Change::kOn);
+    EXPECT_STREQ(c.cancelCaption, language ? kGbkFinish : "Finish");
+    EXPECT_FALSE(c.startInstallation);
+    EXPECT_FALSE(c.confirmSettings);
+    EXPECT_EQ(c.nextEnabled, Change::kKeep);
+  }
+}
+
+TEST(AppWizardTexts, InstallingDriverStatus) {
+  EXPECT_EQ(Text(WizardText::kInstallingDriver, 0), "Installing Printer Driver, Please wait...");
+  EXPECT_EQ(Text(WizardText::kInstallingDriver, 1),
+            "\xd5\xfd\xd4\xda\xb0\xb2\xd7\xb0\xb4\xf2\xd3\xa1\xbb\xfa\xc7\xfd\xb6\xaf\xa3\xac\xc7\xeb\xc9\xd4\xba\xf2"
+            "...");
+}

@@ -465,9 +465,21 @@ TEST_F(WizardTest, FolderChecksShowTheirMessagesAndStayOnPage2) {
   });
 }
 
+// Stands in for the installation run: keeps the wizard on page 4 until the test
+// lets it go, so nothing is installed and the page cannot move on by itself.
+HANDLE g_installationHeld = nullptr;
+DWORD HeldInstallation(void*) {
+  WaitForSingleObject(g_installationHeld, 30000);
+  return 0;
+}
+
 TEST_F(WizardTest, InstallingPageIgnoresEscapeCloseAndEnter) {
+  UniqueHandle held(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+  ASSERT_TRUE(held.valid());
+  g_installationHeld = held.get();
   SetupWizardDialog wizard;
   wizard.SetApplicationLanguage(0);
+  wizard.SetInstallationRoutine(&HeldInstallation);
   const std::string destination = work_.File("Dest");
   INT_PTR result = Run(wizard, [&](const Driver& d) {
     // Enter on the welcome and licence pages does nothing either.
@@ -511,6 +523,10 @@ TEST_F(WizardTest, InstallingPageIgnoresEscapeCloseAndEnter) {
   });
   EXPECT_EQ(result, IDCANCEL);
   EXPECT_TRUE(IsFolder(destination));
+  EXPECT_TRUE(wizard.installationRunning()) << "the stand-in still waits";
+  SetEvent(held.get());
+  for (int i = 0; i < 500 && wizard.installationRunning(); ++i) Sleep(10);
+  EXPECT_FALSE(wizard.installationRunning());
 }
 
 TEST_F(WizardTest, ConfirmingPrinterSettingsStoresPortAndDefaultFlagThenFinish) {

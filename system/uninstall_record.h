@@ -1,0 +1,48 @@
+// What the uninstaller finds after a successful installation: the printer's key
+// under HKEY_LOCAL_MACHINE\SOFTWARE with ten text values, "Uninstall.ini" in the
+// destination folder, and no pending RunOnce run of an earlier uninstall. The order
+// and the failure rules live here; the registry and the profile file sit behind
+// RecordStore so they can be replaced in tests.
+#pragma once
+
+namespace sys {
+
+// The record's texts; a null pointer is an empty text.
+struct InstallationRecord {
+  const char* startMenuFolder = nullptr;
+  const char* shortcutPath = nullptr;  // the ".lnk", not the uninstaller itself
+  const char* destinationFolder = nullptr;
+  const char* dataFolder = nullptr;
+  int languageFlag = 0;  // nonzero: Chinese
+  const char* printerName = nullptr;
+  const char* driverName = nullptr;
+  const char* monitorName = nullptr;
+  const char* portName = nullptr;
+  const char* printerServiceName = nullptr;
+};
+
+class RecordStore {
+ public:
+  virtual ~RecordStore() = default;
+  // Creates or opens the key; false when it cannot, and then nothing else is called.
+  virtual bool CreatePrinterKey(const char* subKey) = 0;
+  // A REG_SZ value of the open key, stored with its terminating NUL.
+  virtual bool SetString(const char* name, const char* value) = 0;
+  virtual void CloseKey() = 0;
+  virtual bool WriteUninstallIni(const char* iniPath, const char* section, const char* key,
+                                 const char* value) = 0;
+  // Removes valueName from the machine's RunOnce key if the key can be opened.
+  virtual bool DeleteRunOnceValue(const char* valueName) = 0;
+};
+
+// Writes the record; reports nothing. The key is "SOFTWARE\<printer>"; when it cannot
+// be created nothing at all is written. Each of the ten values is attempted on its own:
+// one that fails does not stop the others. Then "PrinterName" in section "Print
+// Settings" of "<destination>\Uninstall.ini", then the pending RunOnce entry goes.
+// Every text of the record is at most 255 bytes, the size its readers expect; a longer
+// one is left out rather than cut (a cut path would send the uninstaller elsewhere):
+// a key path over 255 bytes writes nothing at all, a longer value is not written, a
+// longer "Uninstall.ini" path skips the ini.
+void RecordInstallation(const InstallationRecord& record, RecordStore& store);
+
+}  // namespace sys
