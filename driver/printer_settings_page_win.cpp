@@ -82,15 +82,17 @@ void ShowPrinterSettingsPage(HWND dialog, HWND panel, const PrinterSettingsConte
   EnableWindow(flow, FALSE);
   ShowWindow(flow, SW_SHOW);
 
+  // The spooler's ports follow the configured one, which stays selected: a sorted
+  // list moves the selection along when an item is inserted before it. They are
+  // listed before the page shows and Next can be pressed, so nobody sees or confirms
+  // a list that is still being filled.
+  for (const std::string& name : ListPortNames()) AddItem(ports, name.c_str());
+
   // The panel paints the page's labels and frames.
   SendPanelPage(panel, kPrinterSettingsPage);
 
   EnableWindow(item(IDC_CANCEL_FINISH), TRUE);
   EnableWindow(item(IDC_NEXT), TRUE);
-
-  // The configured port stays selected: a sorted list moves the selection along
-  // when an item is inserted before it.
-  for (const std::string& name : ListPortNames()) AddItem(ports, name.c_str());
 }
 
 }  // namespace driver

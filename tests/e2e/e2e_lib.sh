@@ -104,7 +104,7 @@ setup_to_page3() {
   cat <<SCRIPT
 panel SetupWizardPanel
 start setup.exe
-wait-window #32770 "$question" 30000
+wait-window #32770 "$question" 120000
 click 1
 wait-gone 15000
 wait-window #32770 * 30000
@@ -117,6 +117,55 @@ wait-page 2 15000
 click 1001
 wait-page 3 15000
 SCRIPT
+}
+
+# fresh_prefix: from here on the robot runs in a prefix of this run alone, a copy of
+# a pristine one made once per tree, so that nothing an earlier test installed is in
+# it. E2E_PREFIX names the copy; it goes with the run's folder.
+fresh_prefix() {
+  local pristine=$E2E_ROOT/pristine-$WINE_ARCH
+  if [ ! -f "$pristine/.ready" ]; then
+    rm -rf "$pristine"
+    : >"$E2E_WORK/boot.txt"
+    WINE_PREFIX_DIR=$pristine wine_run robot.exe "$E2E_REL/boot.txt" "$E2E_REL/boot" >"$E2E_WORK/boot.log" 2>&1
+    local rc=$?
+    [ $rc -eq 77 ] && exit 77
+    WINEPREFIX=$pristine timeout 60 wineserver -w
+    [ -f "$pristine/.ready" ] || { fail "no pristine prefix (exit $rc): $(cat "$E2E_WORK/boot.log")"; e2e_done; }
+  fi
+  WINEPREFIX=$E2E_PREFIX timeout 30 wineserver -k >/dev/null 2>&1
+  E2E_PREFIX=$E2E_WORK/prefix
+  rm -rf "$E2E_PREFIX"
+  cp -a "$pristine" "$E2E_PREFIX"
+  export WINE_PREFIX_DIR=$E2E_PREFIX
+}
+
+# prefix_reg ARGS...: Wine's reg.exe run by the loader of the tree's architecture in
+# the robot's prefix, with E2E_LOCALE, output in UTF-8 without CRs (under the Chinese
+# locale reg.exe writes code page 936). The 64-bit loader's reg.exe sees the 64-bit
+# view of the registry. prefix_has_key KEY [/reg:VIEW]: whether the key exists.
+prefix_reg() {
+  local loader=/usr/lib/wine/wine
+  [ "$WINE_ARCH" = win64 ] && loader=/usr/lib/wine/wine64
+  local convert=cat
+  [[ ${E2E_LOCALE:-} == zh_CN* ]] && convert="iconv -f GBK -t UTF-8"
+  env ${E2E_LOCALE:+LC_ALL=$E2E_LOCALE} WINEPREFIX=$E2E_PREFIX WINEDEBUG=-all timeout 60 "$loader" reg "$@" \
+    2>/dev/null | $convert | tr -d '\r'
+}
+prefix_has_key() { prefix_reg query "$@" | grep -q '^HKEY_'; }
+
+# chinese_locale: E2E_LOCALE becomes zh_CN.UTF-8. Chinese file names reach the disk
+# only when glibc has that locale; without a system one it is compiled into the build
+# tree (LOCPATH). Exits 77 when there is no way to have it.
+chinese_locale() {
+  source "$(dirname "${BASH_SOURCE[0]}")/../scripts/chinese_locale.sh"
+  ensure_chinese_locale
+  case $? in
+    0) ;;
+    77) echo "skipped"; exit 77 ;;
+    *) fail "no zh_CN.UTF-8 locale"; e2e_done ;;
+  esac
+  E2E_LOCALE=zh_CN.UTF-8
 }
 
 # as_word TEXT: TEXT as one word of a robot script (in quotes, \ and " escaped).

@@ -14,6 +14,7 @@
 // program's thread has handled everything the robot sent before it (sent messages are
 // handled in order), which is what makes the following record deterministic.
 #include <windows.h>
+#include <tlhelp32.h>
 
 #include <cstdio>
 #include <cwchar>
@@ -88,21 +89,26 @@ std::wstring TextOf(HWND window) {
   return std::wstring(buffer.data(), static_cast<size_t>(copied));
 }
 
-// LB_GETTEXT has no size argument: the length is asked first and the buffer gets
-// generous room beyond it, for an item that grew in between.
-std::wstring ListItemText(HWND list, LRESULT index) {
+// LB_GETTEXT and CB_GETLBTEXT have no size argument: the length is asked first and
+// the buffer gets generous room beyond it, for an item that grew in between.
+std::wstring ItemText(HWND control, UINT lengthMessage, UINT textMessage, LRESULT index) {
   LRESULT length = 0;
-  if (!SendWithTimeout(list, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0, &length) || length < 0 ||
+  if (!SendWithTimeout(control, lengthMessage, static_cast<WPARAM>(index), 0, &length) || length < 0 ||
       length > kMaxTextChars)
     return std::wstring();
   std::vector<wchar_t> buffer(static_cast<size_t>(length) * 2 + 256, L'\0');
   LRESULT copied = 0;
-  if (!SendWithTimeout(list, LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(buffer.data()),
+  if (!SendWithTimeout(control, textMessage, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(buffer.data()),
                        &copied) ||
       copied < 0)
     return std::wstring();
   buffer.back() = L'\0';
   return std::wstring(buffer.data());
+}
+
+std::wstring ListItemText(HWND list, LRESULT index) { return ItemText(list, LB_GETTEXTLEN, LB_GETTEXT, index); }
+std::wstring ComboItemText(HWND combo, LRESULT index) {
+  return ItemText(combo, CB_GETLBTEXTLEN, CB_GETLBTEXT, index);
 }
 
 // Named callbacks: a lambda cannot be WINAPI (stdcall) on 32-bit x86.
@@ -194,7 +200,10 @@ struct StepError {
 class Robot {
  public:
   Robot(std::wstring outDir, Record* record) : outDir_(std::move(outDir)), record_(record) {}
-  ~Robot() { KillIfRunning(); }
+  ~Robot() {
+    ReleaseWorkers();
+    KillIfRunning();
+  }
 
   // Runs one command; returns false with error->reason when the step failed.
   bool Run(int step, const std::vector<std::string>& w, StepError* error);
@@ -209,6 +218,21 @@ class Robot {
     return true;
   }
   bool WindowStep() const { return windowStep_; }
+  // Resumes every thread hold-workers suspended; returns how many there were.
+  size_t ReleaseWorkers() {
+    const size_t count = held_.size();
+    for (const UniqueHandle& thread : held_) ResumeThread(thread.get());
+    held_.clear();
+    return count;
+  }
+  bool HoldingWorkers() const { return !held_.empty(); }
+  // After RecordState of a wait-page step: whether the page had changed by the end
+  // of its screenshot.
+  bool AwaitedPageLeft(StepError* error) const {
+    if (!pageLeft_) return false;
+    error->reason = "page " + std::to_string(awaitedPage_) + " was left before its screenshot was taken";
+    return true;
+  }
 
  private:
   HWND Current() const { return stack_.empty() ? nullptr : stack_.back(); }
@@ -241,6 +265,14 @@ class Robot {
     *control = scope;
     return true;
   }
+  // The same for a combo box or a list box; combo tells which it is.
+  bool NeedListControl(const std::string& word, HWND* control, bool* combo, StepError* error) const {
+    if (!NeedControl(word, control, error)) return false;
+    *combo = SameClass(*control, L"ComboBox");
+    if (*combo || SameClass(*control, L"ListBox")) return true;
+    error->reason = "control " + word + " is neither a combo box nor a list box";
+    return false;
+  }
   static bool Timeout(const std::vector<std::string>& w, size_t index, DWORD* ms, StepError* error) {
     *ms = kDefaultTimeoutMs;
     if (w.size() <= index) return true;
@@ -263,6 +295,8 @@ class Robot {
   bool WaitPage(const std::vector<std::string>& w, StepError* error);
   bool WaitGone(const std::vector<std::string>& w, StepError* error);
   bool WaitExit(int step, const std::vector<std::string>& w, StepError* error);
+  bool HoldWorkers(int step, StepError* error);
+  bool ListItems(int step, const std::vector<std::string>& w, StepError* error);
   void Click(HWND control) {
     SendNotifyMessageW(control, BM_CLICK, 0, 0);
     Settle(GetAncestor(control, GA_ROOT));
@@ -279,12 +313,17 @@ class Robot {
   DWORD processId_ = 0;
   std::vector<HWND> stack_;  // the wizard, and a message box above it while one is up
   bool windowStep_ = false;
+  std::vector<UniqueHandle> held_;  // threads of the program that hold-workers suspended
+  int awaitedPage_ = -1;            // the page a wait-page step found, until the next step
+  bool pageLeft_ = false;           // that page changed before its screenshot was taken
 };
 
 bool Robot::Run(int step, const std::vector<std::string>& w, StepError* error) {
   const std::string& c = w[0];
   const size_t n = w.size();
   windowStep_ = true;
+  awaitedPage_ = -1;
+  pageLeft_ = false;
   auto args = [&](size_t lo, size_t hi) {
     if (n - 1 >= lo && n - 1 <= hi) return true;
     error->reason = "wrong number of arguments for " + c;
@@ -331,6 +370,30 @@ bool Robot::Run(int step, const std::vector<std::string>& w, StepError* error) {
     return args(0, 1) && WaitExit(step, w, error);
   }
   if (c == "record") return args(0, 0) && NeedWindow(error);  // only the record that follows every step
+  if (c == "hold-workers") return args(0, 0) && NeedWindow(error) && HoldWorkers(step, error);
+  if (c == "release-workers") {  // release-workers: resumes what hold-workers suspended
+    if (!args(0, 0)) return false;
+    if (held_.empty()) {
+      error->reason = "no threads are held (hold-workers first)";
+      return false;
+    }
+    record_->Line("RELEASE " + std::to_string(step) + " threads=" + std::to_string(ReleaseWorkers()));
+    // The released threads run on their own; the step's record is taken now.
+    return true;
+  }
+  if (c == "list-items") return args(1, 1) && NeedWindow(error) && ListItems(step, w, error);
+  if (c == "inspect") {  // inspect CONTROL: its style bits and, for a button, its check state
+    if (!args(1, 1) || !NeedWindow(error) || !NeedControl(w[1], &control, error)) return false;
+    char style[32];
+    std::snprintf(style, sizeof style, "0x%08lX", static_cast<unsigned long>(GetWindowLongW(control, GWL_STYLE)));
+    std::string line = "INSPECT " + std::to_string(step) + " id=" + std::to_string(GetDlgCtrlID(control)) +
+                       " class=" + Q(ClassOf(control)) + " style=" + style;
+    LRESULT check = 0;
+    if (SameClass(control, L"Button") && SendWithTimeout(control, BM_GETCHECK, 0, 0, &check))
+      line += " check=" + std::to_string(check);
+    record_->Line(line);
+    return true;
+  }
 
   if (!NeedWindow(error)) return false;
   HWND window = Current();
@@ -377,6 +440,12 @@ bool Robot::Run(int step, const std::vector<std::string>& w, StepError* error) {
   }
   if (c == "type") return args(2, 2) && Type(w, error);  // type ID TEXT: one WM_CHAR per character
   if (c == "key") return args(1, 1) && Key(w, error);    // key enter|escape|tab|space|VK
+  if (c == "press") {  // press CONTROL: BM_CLICK, returning at once, recording nothing
+    windowStep_ = false;
+    if (!args(1, 1) || !NeedControl(w[1], &control, error)) return false;
+    SendNotifyMessageW(control, BM_CLICK, 0, 0);
+    return true;
+  }
   if (c == "close") {  // close: WM_CLOSE, as the close box sends it
     if (!args(0, 0)) return false;
     PostMessageW(window, WM_CLOSE, 0, 0);
@@ -513,12 +582,8 @@ bool Robot::MessageBoxOk(const std::vector<std::string>& w, StepError* error) {
 
 bool Robot::Select(const std::vector<std::string>& w, bool byText, StepError* error) {
   HWND control = nullptr;
-  if (!NeedControl(w[1], &control, error)) return false;
-  const bool combo = SameClass(control, L"ComboBox");
-  if (!combo && !SameClass(control, L"ListBox")) {
-    error->reason = "control " + w[1] + " is neither a combo box nor a list box";
-    return false;
-  }
+  bool combo = false;
+  if (!NeedListControl(w[1], &control, &combo, error)) return false;
   LRESULT index = -1;
   if (byText) {
     const std::wstring text = Widen(w[2]);
@@ -643,7 +708,10 @@ bool Robot::WaitPage(const std::vector<std::string>& w, StepError* error) {
   int page = -1;
   do {
     page = QueryPage(&why);
-    if (page == wanted) return true;
+    if (page == wanted) {
+      awaitedPage_ = page;
+      return true;
+    }
     Sleep(kPollMs);
   } while (GetTickCount() - begin < timeout);
   error->reason = page < 0 ? "the panel gave no page (" + why + ")"
@@ -668,6 +736,59 @@ bool Robot::WaitGone(const std::vector<std::string>& w, StepError* error) {
     Sleep(kPollMs);
   }
   stack_.pop_back();
+  return true;
+}
+
+// hold-workers: suspends every thread of the program except the one that owns the
+// current window, so that a page the program passes in an instant stays on the
+// screen while the window keeps answering. A suspended thread keeps whatever lock it
+// holds, so scripts hold only where the program's other threads are parked in a
+// wait. The robot resumes them at release-workers and, whatever happens, before it
+// ends.
+bool Robot::HoldWorkers(int step, StepError* error) {
+  if (!held_.empty()) {
+    error->reason = "threads are held already";
+    return false;
+  }
+  if (!ProcessRunning()) {
+    error->reason = "no program running";
+    return false;
+  }
+  const DWORD windowThread = GetWindowThreadProcessId(Current(), nullptr);
+  UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
+  if (!snapshot) {
+    error->reason = "no thread snapshot (" + std::to_string(GetLastError()) + ")";
+    return false;
+  }
+  THREADENTRY32 entry = {};
+  entry.dwSize = sizeof entry;
+  for (BOOL more = Thread32First(snapshot.get(), &entry); more; more = Thread32Next(snapshot.get(), &entry)) {
+    if (entry.th32OwnerProcessID != processId_ || entry.th32ThreadID == windowThread) continue;
+    UniqueHandle thread(OpenThread(THREAD_SUSPEND_RESUME, FALSE, entry.th32ThreadID));
+    // A thread that ended since the snapshot cannot be opened or suspended: skipped.
+    if (!thread || SuspendThread(thread.get()) == static_cast<DWORD>(-1)) continue;
+    held_.push_back(std::move(thread));
+  }
+  record_->Line("HOLD " + std::to_string(step) + " threads=" + std::to_string(held_.size()));
+  return true;
+}
+
+// list-items CONTROL: every item of a combo or list box, in its order, as one line
+// ITEMS n id=N count=N "item" ...
+bool Robot::ListItems(int step, const std::vector<std::string>& w, StepError* error) {
+  HWND control = nullptr;
+  bool combo = false;
+  if (!NeedListControl(w[1], &control, &combo, error)) return false;
+  LRESULT count = 0;
+  if (!SendWithTimeout(control, combo ? CB_GETCOUNT : LB_GETCOUNT, 0, 0, &count) || count < 0) {
+    error->reason = "the control gave no item count";
+    return false;
+  }
+  std::string line = "ITEMS " + std::to_string(step) + " id=" + std::to_string(GetDlgCtrlID(control)) +
+                     " count=" + std::to_string(count);
+  for (LRESULT i = 0; i < count; ++i)
+    line += " " + Q(combo ? ComboItemText(control, i) : ListItemText(control, i));
+  record_->Line(line);
   return true;
 }
 
@@ -762,6 +883,15 @@ void Robot::RecordState(int step) {
                   " height=" + std::to_string(shot.height));
   else
     record_->Line("SHOT " + s + " none why=" + QuoteForRecord(shot.error));
+  // A page the program passes quickly may be gone by the time the picture is taken:
+  // then the picture is not of the page the step waited for, and the step fails.
+  if (awaitedPage_ >= 0) {
+    const int after = QueryPage(&why);
+    if (after != awaitedPage_) {
+      record_->Line("PAGE " + s + " " + (after >= 0 ? std::to_string(after) : "- why=" + why) + " after-shot");
+      pageLeft_ = true;
+    }
+  }
 }
 
 bool ReadLines(const std::wstring& path, std::vector<std::string>* lines) {
@@ -829,21 +959,33 @@ int wmain(int argc, wchar_t** argv) {
   record.Line("ROBOT temp=" + Q(tempLength > 0 && tempLength <= MAX_PATH ? std::wstring(temp, tempLength) : L""));
 
   Robot robot(outDir, &record);
+  // Step times count from here; the state record and screenshot of a step come
+  // after its end, so they are not part of its time.
+  const DWORD robotStart = GetTickCount();
   for (size_t i = 0; i < steps.size(); ++i) {
     const int step = static_cast<int>(i + 1);
     record.Line("STEP " + std::to_string(step) + " " + texts[i]);
     StepError error;
-    const bool ok = robot.Run(step, steps[i], &error);
+    const DWORD stepStart = GetTickCount() - robotStart;
+    bool ok = robot.Run(step, steps[i], &error);
+    const DWORD stepEnd = GetTickCount() - robotStart;
     if (robot.WindowStep()) robot.RecordState(step);
+    if (ok && robot.AwaitedPageLeft(&error)) ok = false;
+    record.Line("TIME " + std::to_string(step) + " start=" + std::to_string(stepStart) +
+                " end=" + std::to_string(stepEnd));
     if (!ok) {
       record.Line("FAIL " + std::to_string(step) + " " + QuoteForRecord(error.reason));
       std::fprintf(stderr, "robot: step %d (%s) failed: %s\n", step, texts[i].c_str(), error.reason.c_str());
+      // Never leave the program frozen, not even for the moment before it is killed.
+      if (robot.HoldingWorkers())
+        record.Line("RELEASE " + std::to_string(step) + " threads=" + std::to_string(robot.ReleaseWorkers()));
       if (robot.KillIfRunning()) record.Line("KILLED " + std::to_string(step));
       record.Line("END failed");
       return 1;
     }
     record.Line("OK " + std::to_string(step));
   }
+  if (robot.HoldingWorkers()) record.Line("RELEASE end threads=" + std::to_string(robot.ReleaseWorkers()));
   if (robot.KillIfRunning()) {
     record.Line("KILLED end");
     record.Line("END leftover");

@@ -93,7 +93,9 @@ constexpr CommandShape kCommands[] = {
     {"wait-exit", 0, 1, false},    {"record", 0, 0, false},       {"click", 1, 1, true},
     {"click-text", 1, 1, false},   {"command", 1, 1, false},      {"select", 2, 2, true},
     {"select-text", 2, 2, true},   {"set-text", 2, 2, true},      {"type", 2, 2, true},
-    {"key", 1, 1, false},          {"close", 0, 0, false},
+    {"key", 1, 1, false},          {"close", 0, 0, false},        {"hold-workers", 0, 0, false},
+    {"release-workers", 0, 0, false}, {"list-items", 1, 1, true},   {"inspect", 1, 1, true},
+    {"press", 1, 1, true},
 };
 
 }  // namespace

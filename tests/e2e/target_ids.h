@@ -12,6 +12,7 @@
 #define IDC_DISABLED 1008
 #define IDC_HIDDEN 1009
 #define IDC_WORKDIR 1010
+#define IDC_TICKS 1011
 // An edit inside the painted panel that shares the Press button's id, as the setup
 // wizard's folder field shares Next's: only an address through the panel reaches it.
 #define IDC_PANEL_EDIT 1001

@@ -1,4 +1,4 @@
-// robot-target.exe [--mute-panel]
+// robot-target.exe [--mute-panel] [--ticker]
 //
 // A stand-in for the setup program while its windows are being written, and a fixed
 // target for the robot's own tests: a button that opens a message box showing the
@@ -7,7 +7,9 @@
 // hidden button, an edit inside the panel whose id is the Press button's, and a line
 // telling the last thing that happened. The exit code
 // tells how the dialog ended: 3 OK (or Enter), 4 Cancel (or Escape), 5 WM_CLOSE.
-// With --mute-panel the panel ignores the robot's page question.
+// With --mute-panel the panel ignores the robot's page question. With --ticker a
+// worker thread counts up every 10 ms and the dialog shows the count ("ticks N")
+// every 50 ms: the count stands still exactly while the worker is suspended.
 #include <windows.h>
 
 #include <cwchar>
@@ -21,9 +23,19 @@ namespace {
 
 constexpr UINT kSetPage = WM_APP + 1;  // dialog -> panel, in-process only
 constexpr UINT_PTR kNextTimer = 1;
+constexpr UINT_PTR kTickTimer = 2;
 constexpr wchar_t kPanelClass[] = L"RobotTargetPanel";
 
 bool mutePanel = false;
+bool ticker = false;
+volatile LONG ticks = 0;
+
+DWORD WINAPI CountTicks(void*) {
+  for (;;) {
+    Sleep(10);
+    InterlockedIncrement(&ticks);
+  }
+}
 
 class Brush {
  public:
@@ -121,6 +133,7 @@ INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
       DWORD got = GetCurrentDirectoryW(static_cast<DWORD>(dir.size()), dir.data());
       SetDlgItemTextW(dialog, IDC_WORKDIR, got > 0 && got < dir.size() ? dir.data() : L"?");
       ShowEvent(dialog, L"ready");
+      if (ticker) SetTimer(dialog, kTickTimer, 50, nullptr);
       return TRUE;
     }
     case WM_COMMAND:
@@ -153,6 +166,11 @@ INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
       }
       break;
     case WM_TIMER:
+      if (wParam == kTickTimer) {
+        const std::wstring text = L"ticks " + std::to_wstring(InterlockedCompareExchange(&ticks, 0, 0));
+        SetDlgItemTextW(dialog, IDC_TICKS, text.c_str());
+        return TRUE;
+      }
       if (wParam == kNextTimer) {
         KillTimer(dialog, kNextTimer);
         HWND panel = GetDlgItem(dialog, IDC_PANEL);
@@ -179,6 +197,13 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   panel.hCursor = LoadCursor(nullptr, IDC_ARROW);
   panel.lpszClassName = kPanelClass;
   if (!RegisterClassW(&panel)) return 10;
+  ticker = std::wcsstr(GetCommandLineW(), L"--ticker") != nullptr;
+  // The counting thread runs until the process ends.
+  if (ticker) {
+    HANDLE worker = CreateThread(nullptr, 0, CountTicks, nullptr, 0, nullptr);
+    if (!worker) return 12;
+    CloseHandle(worker);
+  }
   INT_PTR result = DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_TARGET), nullptr, DialogProc, 0);
   return result < 0 ? 11 : static_cast<int>(result);
 }

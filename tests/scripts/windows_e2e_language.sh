@@ -30,7 +30,7 @@ for answer in "click 2" "key escape" "close"; do
   before=$(listing)
   cat >"$E2E_WORK/$name.txt" <<SCRIPT
 start setup.exe
-wait-window #32770 "Setup--Select Language" 30000
+wait-window #32770 "Setup--Select Language" 120000
 $answer
 wait-exit 15000
 SCRIPT
@@ -53,7 +53,7 @@ rm -f "$temp/Logo.bmp"
 # The Chinese variant, under the Chinese locale (system default locale 2052).
 cat >"$E2E_WORK/chinese.txt" <<SCRIPT
 start setup.exe
-wait-window #32770 "打印机驱动安装--选择语言" 30000
+wait-window #32770 "打印机驱动安装--选择语言" 120000
 click-text 取消
 wait-exit 15000
 SCRIPT

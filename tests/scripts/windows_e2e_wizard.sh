@@ -12,10 +12,12 @@
 #   "Next>>", the folder field shows C:\Program Files\Rillo-58-Series) and that
 #   folder and the data folder C:\ProgramData\Rillo-58-Series exist in the prefix;
 #   Cancel on page 3 ends the program with exit code 0;
-# - Next on page 3 reaches page 4, the folders made again after being removed;
-# - page 4: Next, Back and Cancel are disabled and the progress bar shows; closing the
-#   window, Escape and Cancel leave it open on page 4, so the robot's wait for the end
-#   times out and it kills the program (accepted here, and only at that step).
+# - Next on page 3 reaches page 4 (Next, Back and Cancel disabled, the progress bar
+#   shown) and then the Printer Settings page (Next and Cancel enabled);
+# - page 6, with the installation worker held: closing the window, Escape, Cancel
+#   (disabled) and Enter leave it open on page 6 with every button disabled; let go,
+#   the worker brings page 7, where "Finish" is the only button left, and Finish
+#   ends the program with exit code 0.
 source "$(dirname "$0")/../e2e/e2e_lib.sh"
 export LC_ALL=C
 
@@ -32,7 +34,7 @@ rm -rf "$folder" "$data"
 
 to_page2='panel SetupWizardPanel
 start setup.exe
-wait-window #32770 "Setup--Select Language" 30000
+wait-window #32770 "Setup--Select Language" 120000
 click 1
 wait-gone 15000
 wait-window #32770 * 30000
@@ -119,29 +121,54 @@ has '^END ok$'
 [ -d "$folder" ] || fail "Install on page 2 did not make $folder"
 [ -d "$data" ] || fail "Install on page 2 did not make $data"
 
-# Next on page 3: page 4, which cannot be left.
-rm -rf "$folder" "$data"
-printf '%s\nclick 1001\nwait-page 4 15000\nclose\nkey escape\nclick 1007\nwait-page 4 2000\nwait-exit 3000\n' \
-  "$to_page3" >"$E2E_WORK/install.txt"
+# Next on page 3: page 4 while the payload is unpacked, then the Printer Settings
+# page (5). The robot holds the worker where it waits for the user there, presses
+# Next and finds page 6, which nothing leaves while the printer is being registered:
+# the close box, Escape, Cancel (disabled) and Enter. Released, the worker ends on
+# page 7, where only "Finish" is left. In a fresh prefix: the walks above do not
+# install, this one does.
+fresh_prefix
+folder="$E2E_PREFIX/drive_c/Program Files/Rillo-58-Series"
+data="$E2E_PREFIX/drive_c/ProgramData/Rillo-58-Series"
+{
+  setup_to_page3 en
+  printf '%s\n' "click 1001" "wait-page 5 120000" "sleep 500" "hold-workers" "click 1001" "wait-page 6 15000" \
+    close "key escape" "click 1007" "key enter" "wait-page 6 2000" release-workers "wait-page 7 120000" \
+    "click 1007" "wait-exit 30000"
+} >"$E2E_WORK/install.txt"
 robot install
-[ $robot_rc -eq 1 ] || fail "install: robot exit $robot_rc, expected 1 (killed at the last step)"
-check_to_page3
-has '^PAGE 23 4$'
-has '^CONTROL 23 id=1001 class="Button" visible=1 enabled=0 text="Next>>"$'
-has '^CONTROL 23 id=1003 class="Button" visible=1 enabled=0 text="Back"$'
-has '^CONTROL 23 id=1007 class="Button" visible=1 enabled=0 text="Cancel"$'
-has '^CONTROL 23 id=1004 class="msctls_progress32" visible=1 enabled=1 '
-for step in 24 25 26 27; do
+[ $robot_rc -eq 0 ] || fail "install: robot exit $robot_rc: $(grep -E '^FAIL' "$record")"
+has '^PAGE 14 3$'
+has '^PAGE 15 4$'
+has '^CONTROL 15 id=1001 class="Button" visible=1 enabled=0 text="Next>>"$'
+has '^CONTROL 15 id=1003 class="Button" visible=1 enabled=0 text="Back"$'
+has '^CONTROL 15 id=1007 class="Button" visible=1 enabled=0 text="Cancel"$'
+has '^CONTROL 15 id=1004 class="msctls_progress32" visible=1 enabled=1 '
+has '^PAGE 16 5$'
+has '^CONTROL 16 id=1001 class="Button" visible=1 enabled=1 text="Next>>"$'
+has '^CONTROL 16 id=1007 class="Button" visible=1 enabled=1 text="Cancel"$'
+has '^HOLD 18 threads=[1-9][0-9]*$'
+for step in 19 20 21 22 23 24 25; do
   has "^WINDOW $step class=\"#32770\" title=\"Rillo-58-Series Printer Driver Setup\" visible=1 enabled=1 "
-  has "^PAGE $step 4\$"
+  has "^PAGE $step 6\$"
+  has "^CONTROL $step id=1001 class=\"Button\" visible=1 enabled=0 text=\"Next>>\"\$"
+  has "^CONTROL $step id=1003 class=\"Button\" visible=1 enabled=0 text=\"Back\"\$"
+  has "^CONTROL $step id=1007 class=\"Button\" visible=1 enabled=0 text=\"Cancel\"\$"
   has "^OK $step\$"
 done
-has '^CONTROL 27 id=1007 class="Button" visible=1 enabled=0 text="Cancel"$'
-has '^EXIT 28 killed$'
-has '^FAIL 28 "the program was still running after 3000 ms; killed"$'
-[ "$(grep -cE '^FAIL ' "$record")" -eq 1 ] || fail "install: more than the last step failed: $(grep -E '^FAIL' "$record")"
-has '^END failed$'
-[ -d "$folder" ] || fail "the walk to page 4 did not make $folder"
-[ -d "$data" ] || fail "the walk to page 4 did not make $data"
+has '^RELEASE 26 threads=[1-9][0-9]*$'
+has '^PAGE 27 7$'
+has '^CONTROL 27 id=1001 class="Button" visible=0 '
+has '^CONTROL 27 id=1003 class="Button" visible=0 '
+has '^CONTROL 27 id=1007 class="Button" visible=1 enabled=1 text="Finish"$'
+# Only Finish is left: the one enabled, visible button.
+[ "$(grep -cE '^CONTROL 27 id=[0-9]+ class="Button" visible=1 enabled=1 ' "$record")" -eq 1 ] ||
+  fail "install: page 7 shows other buttons: $(grep -E '^CONTROL 27 id=[0-9]+ class="Button" visible=1 ' "$record")"
+has '^EXIT 29 code=0$'
+has '^END ok$'
+lacks '^MSGBOX '
+shot_ok 20
+[ -d "$folder" ] || fail "the installation did not make $folder"
+[ -d "$data" ] || fail "the installation did not make $data"
 
-e2e_done "setup.exe: wizard pages 0-4 in English, licence gating, Cancel on pages 2 and 3, folders made by Install"
+e2e_done "setup.exe: wizard pages 0-7 in English, licence gating, Cancel on pages 2 and 3, folders made by Install, page 6 that cannot be left"

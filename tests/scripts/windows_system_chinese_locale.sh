@@ -7,17 +7,13 @@ set -u
 wine_run() { "${WINE_RUN:?}" "${WINE_ROOT:?}" "${WINE_ARCH:?}" "$@"; }
 cd "${BUILD_DIR:?}"
 
-if ! locale -a 2>/dev/null | grep -qi '^zh_CN\.utf-\?8$'; then
-  if ! command -v localedef >/dev/null || [ ! -f /usr/share/i18n/locales/zh_CN ]; then
-    echo "no zh_CN locale and no way to make one; skipped"
-    exit 77
-  fi
-  mkdir -p "$BUILD_DIR/locale"
-  if [ ! -d "$BUILD_DIR/locale/zh_CN.UTF-8" ]; then
-    localedef -i zh_CN -f UTF-8 "$BUILD_DIR/locale/zh_CN.UTF-8" || { echo "FAIL: localedef"; exit 1; }
-  fi
-  export LOCPATH=$BUILD_DIR/locale
-fi
+source "$(dirname "$0")/chinese_locale.sh"
+ensure_chinese_locale
+case $? in
+  0) ;;
+  77) echo "skipped"; exit 77 ;;
+  *) echo "FAIL: no zh_CN.UTF-8 locale"; exit 1 ;;
+esac
 
 log=$(mktemp "$BUILD_DIR/system-chinese.XXXXXX")
 trap 'rm -f "$log"' EXIT

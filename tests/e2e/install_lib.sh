@@ -1,0 +1,158 @@
+# Sourced after e2e_lib.sh by the scripts that run whole installations of a setup
+# program in the robot's prefix and then look at what they left there: files on
+# drive C:, the registry (read from the prefix's system.reg once its wineserver has
+# written it out), the Install log and the robot's record.
+#
+# The prefix is shared by every end-to-end script of the tree and keeps what earlier
+# installations registered, so each scenario first removes the state it is about to
+# check (reset_install_state).
+
+drive_c=$E2E_PREFIX/drive_c
+install_log=$drive_c/InstallPrinter.txt
+default_folder="$drive_c/Program Files/Rillo-58-Series"
+data_folder=$drive_c/ProgramData/Rillo-58-Series
+start_menu="$drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Rillo-58-Series Printer Driver"
+shortcut=$start_menu/"Uninstall Printer Driver.lnk"
+driver_dir=$drive_c/windows/system32/spool/drivers/x64
+printers_key='System\\CurrentControlSet\\Control\\Print\\Printers'
+record_key='Software\\Rillo-58-Series'
+package_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")/../../resources/package" && pwd)
+
+# An empty robot script: makes the prefix (first use) before anything in it is touched.
+make_prefix() {
+  : >"$E2E_WORK/where.txt"
+  robot where
+  [ $robot_rc -eq 0 ] || fail "where: robot exit $robot_rc"
+  [ -d "$drive_c" ] || { fail "no drive_c in $E2E_PREFIX"; e2e_done; }
+}
+
+# Waits until the prefix's wineserver has ended and written the registry files.
+flush_registry() { WINEPREFIX=$E2E_PREFIX timeout 60 wineserver -w; }
+
+# drop_keys PREFIX: removes from system.reg every key whose path starts with PREFIX
+# (as the file writes it: backslashes doubled), compared without regard to case.
+# Only done while no wineserver holds the prefix.
+drop_keys() {
+  flush_registry
+  local reg=$E2E_PREFIX/system.reg
+  KEY="[$1" awk 'BEGIN { p = tolower(ENVIRON["KEY"]) }
+    /^\[/ { skip = index(tolower($0), p) == 1 }
+    !skip' "$reg" >"$reg.new" && mv "$reg.new" "$reg"
+}
+
+# reg_value KEY NAME: the string value NAME of the HKLM key KEY (system.reg spelling),
+# unescaped; nothing (and false) when the key or the value is missing.
+reg_value() {
+  flush_registry
+  KEY="[$1]" NAME="\"$2\"=" awk '
+    BEGIN { k = ENVIRON["KEY"]; n = ENVIRON["NAME"] }
+    /^\[/ { inside = index(tolower($0), tolower(k) " ") == 1 || tolower($0) == tolower(k); next }
+    inside && index($0, n) == 1 {
+      v = substr($0, length(n) + 1)
+      if (v !~ /^".*"$/) exit 1
+      v = substr(v, 2, length(v) - 2); gsub(/\\\\/, "\\", v); print v; found = 1; exit
+    }
+    END { exit !found }' "$E2E_PREFIX/system.reg"
+}
+
+# set_reg_value KEY NAME TEXT: sets the string value NAME of the HKLM key KEY (system.reg
+# spelling; the key must exist) in system.reg, as another program would have; TEXT
+# without backslashes or quotes. Only done while no wineserver holds the prefix.
+set_reg_value() {
+  flush_registry
+  local reg=$E2E_PREFIX/system.reg
+  KEY="[$1]" NAME="\"$2\"=" TEXT="$3" awk '
+    BEGIN { k = tolower(ENVIRON["KEY"]); n = ENVIRON["NAME"]; line = n "\"" ENVIRON["TEXT"] "\"" }
+    /^\[/ { inside = index(tolower($0), k " ") == 1; if (inside) { print; print line; next } }
+    inside && index($0, n) == 1 { next }
+    { print }' "$reg" >"$reg.new" && mv "$reg.new" "$reg"
+}
+
+# has_key KEY: HKLM holds the key KEY (system.reg spelling).
+has_key() {
+  flush_registry
+  grep -qiF "[$1] " "$E2E_PREFIX/system.reg"
+}
+
+# rillo_printers: the spooler's printers whose names start with Rillo-58-Series, one a
+# line, sorted.
+rillo_printers() {
+  flush_registry
+  grep -ioE "^\[$(sed 's/\\/\\\\/g' <<<"$printers_key")\\\\\\\\Rillo-58-Series[^]\\\\]*\]" "$E2E_PREFIX/system.reg" |
+    sed -E 's/.*\\\\([^\\]*)\]$/\1/' | sort
+}
+
+# reset_install_state: no Rillo-58-Series printer, no uninstall record, no Install log,
+# no shortcut folder, no driver files of ours in the driver directory.
+reset_install_state() {
+  drop_keys "$printers_key\\\\Rillo-58-Series"
+  drop_keys "$record_key"
+  rm -rf "$install_log" "$start_menu"
+  rm -f "$driver_dir"/Rillo-58-Series* "$driver_dir"/3/Rillo-58-Series*
+}
+
+# to_installation PROGRAM [FOLDER]: setup_to_page3's lines for PROGRAM in English, then
+# FOLDER typed over the destination on page 3 when given (empty: the default), and
+# Next there, which starts the installation.
+to_installation() {
+  local program=$1 folder=${2:-}
+  setup_to_page3 en | sed "s/^start setup\.exe\$/start $(as_word "$program" | sed 's/[\\/&]/\\&/g')/"
+  [ -n "$folder" ] && echo "set-text SetupWizardPanel/1001 $(as_word "$folder")"
+  echo "click 1001"
+}
+
+# install_script PROGRAM [FOLDER [PORT_INDEX]]: to_installation, then page 5 (its port
+# list is filled before the page shows) with a pause and a record of it, the port combo's item PORT_INDEX chosen there when given, Next, and
+# Finish on page 7.
+install_script() {
+  to_installation "$1" "${2:-}"
+  printf 'wait-page 5 120000\nsleep 1500\nrecord\n'
+  [ -n "${3:-}" ] && echo "select 1017 $3"
+  printf 'click 1001\nwait-page 7 120000\nclick 1007\nwait-exit 30000\n'
+}
+
+# step LINE: the number of the record's step that ran the script line LINE (exact).
+step() {
+  grep -F -- " $1" "$record" | sed -nE "s/^STEP ([0-9]+) (.*)\$/\1 \2/p" |
+    LINE=$1 awk 'substr($0, index($0, " ") + 1) == ENVIRON["LINE"] { print $1; exit }'
+}
+
+# run_install NAME PROGRAM [FOLDER [PORT_INDEX]]: runs a whole installation and checks
+# that the robot saw every page to 7 and the program ended with 0 after Finish.
+run_install() {
+  local name=$1
+  shift
+  install_script "$@" >"$E2E_WORK/$name.txt"
+  robot "$name"
+  [ $robot_rc -eq 0 ] || fail "$name: robot exit $robot_rc: $(grep -E '^FAIL' "$record")"
+  # Page 4 lasts a moment under Wine; page 5 waits for Next, page 6 and 7 follow it.
+  for page in 3 5 7; do
+    has "^PAGE $(step "wait-page $page $([ $page -le 3 ] && echo 15000 || echo 120000)") $page\$" "$name"
+  done
+  has "^CONTROL $(step 'wait-page 7 120000') id=1007 class=\"Button\" visible=1 enabled=1 text=\"Finish\"\$" "$name"
+  has "^CONTROL $(step 'wait-page 7 120000') id=1001 class=\"Button\" visible=0 " "$name"
+  has "^EXIT $(step 'wait-exit 30000') code=0\$" "$name"
+  has '^END ok$' "$name"
+  lacks '^MSGBOX '
+}
+
+# log_has LINE: the Install log holds LINE (a whole line, CR LF ended).
+log_has() {
+  tr -d '\r' <"$install_log" 2>/dev/null | grep -qxF -- "$1" || fail "Install log lacks \"$1\": $(tr '\r\n' '  ' <"$install_log" 2>/dev/null)"
+}
+
+# payload_names: the package's entry names, one a line.
+payload_names() { grep -v '^$' "$package_dir/package.list"; }
+
+# kept_payload_files: the payload files the destination folder keeps after a whole run,
+# sorted: the run deletes the logo with the start-up copies, the clean-up at exit all
+# but the uninstaller and the pictures.
+kept_payload_files() {
+  local name
+  for name in $(payload_names); do
+    case ${name,,} in
+      logo.bmp) ;;
+      uninstaller.exe | *.jpg | *.bmp | *.png | *.gif | *.exe) echo "$name" ;;
+    esac
+  done | sort
+}

@@ -1,0 +1,19 @@
+# Sourced by tests that run Wine under LC_ALL=zh_CN.UTF-8. Chinese file names reach
+# the disk only when glibc has that locale; without a system one it is compiled into
+# the build tree once (under a lock: tests run in parallel) and LOCPATH points there.
+#
+# ensure_chinese_locale: 0 when the locale is usable (LOCPATH exported if needed),
+# 77 when this machine has no way to make it, 1 when making it failed.
+ensure_chinese_locale() {
+  locale -a 2>/dev/null | grep -qi '^zh_CN\.utf-\?8$' && return 0
+  if ! command -v localedef >/dev/null || [ ! -f /usr/share/i18n/locales/zh_CN ]; then
+    echo "no zh_CN locale and no way to make one"
+    return 77
+  fi
+  mkdir -p "${BUILD_DIR:?}/locale"
+  (
+    flock 9
+    [ -d "$BUILD_DIR/locale/zh_CN.UTF-8" ] || localedef -i zh_CN -f UTF-8 "$BUILD_DIR/locale/zh_CN.UTF-8"
+  ) 9>"$BUILD_DIR/locale/.lock" || { echo "localedef zh_CN.UTF-8 failed"; return 1; }
+  export LOCPATH=$BUILD_DIR/locale
+}

@@ -1,0 +1,259 @@
+#!/usr/bin/env bash
+# Whole installations by setup.exe, walked by the robot in a fresh prefix each, and
+# what they leave on the prefix's disk and in its registry:
+# - English (LC_ALL=C): pages 4, 5, 6 and 7 in order; the Printer Settings page
+#   filled as the configuration says (default box ticked, the printer as the one
+#   model, its name read-only, the configured port selected, the serial settings
+#   fixed and disabled); page 7 with "Finish" alone; exit code 0. Then the 11 driver
+#   files in the spooler's x64 folder and its 3\ copies, the printer and its data,
+#   the default printer, the Install log, the uninstall record under SOFTWARE (64-bit
+#   view), Uninstall.ini, the Start-menu shortcut (target and working directory read
+#   from its bytes by tests/e2e/read_lnk.pl) and what stays in the destination folder.
+# - The same in Chinese (LC_ALL=zh_CN.UTF-8): Chinese captions, "Chinese" in the
+#   record, the shortcut "卸载 打印机驱动.lnk" in the user's own Programs folder.
+# - Cancel on the Printer Settings page: the program ends at once with exit code 0,
+#   the extracted files that are not kept are gone, and there is neither a registry
+#   record nor an Uninstall.ini.
+# The program runs on the 64-bit path here (a 64-bit program), where Wine's spooler
+# takes the "Windows x64" driver and the printer.
+source "$(dirname "$0")/../e2e/e2e_lib.sh"
+export LC_ALL=C
+
+printer=Rillo-58-Series
+port="$printer PORT:"
+program_dir="C:\\Program Files\\$printer"
+# The targets of the driver file table, in its order.
+driver_files=("$printer.ini" "${printer}Drv.dll" "$printer.gpd" "${printer}RES.dll" "${printer}UI.dll"
+  UNIRES.DLL unidrv.hlp UNIDRVUI.dll UNIDRV.dll STDNAMES.GPD "${printer}UIConfig.txt")
+package=$(cd "$(dirname "$0")/../../resources/package" && pwd)
+
+# The walk from the start to Finish. Step 15 is Next on page 3; the worker fills
+# page 5, shows it and then waits for the user: the robot lets it reach that wait,
+# holds it there, reads the page, presses Next and reads page 6 before it
+# lets the worker finish.
+install_walk() {
+  setup_to_page3 "$1"
+  cat <<'SCRIPT'
+click 1001
+wait-page 5 120000
+sleep 500
+hold-workers
+list-items 1017
+inspect 1012
+inspect 1015
+click 1001
+wait-page 6 15000
+release-workers
+wait-page 7 120000
+click 1007
+wait-exit 30000
+SCRIPT
+}
+
+# reg_value KEY NAME [VIEW]: the value's type and data as "TYPE DATA" ("" when absent).
+reg_value() {
+  prefix_reg query "$1" ${3:+/reg:$3} | sed -nE "s/^    $(as_record "$2")    (REG_[A-Z_]+)    ?(.*)\$/\\1 \\2/p"
+}
+expect_value() {  # expect_value KEY NAME "TYPE DATA" [VIEW]
+  local got
+  got=$(reg_value "$1" "$2" "${4:-}")
+  [ "$got" = "$3" ] || fail "$1 \"$2\": \"$got\", expected \"$3\""
+}
+
+# c_path WINDOWS-PATH: the path under the prefix's drive_c.
+c_path() { local p=${1#C:\\}; printf '%s/drive_c/%s' "$E2E_PREFIX" "${p//\\//}"; }
+
+# check_walk LANG: the record of an installation walk.
+check_walk() {
+  local lang=$1 default_box="Set Default Printer" parity=None flow=Hardware finish=Finish
+  if [ "$lang" = zh ]; then default_box="设置为默认打印机" parity="无" flow="硬件" finish="完成"; fi
+  [ $robot_rc -eq 0 ] || fail "$lang: robot exit $robot_rc: $(grep -E '^FAIL' "$record")"
+  lacks '^MSGBOX '
+  # The pages the wizard showed, each once, in order.
+  local pages
+  pages=$(sed -nE 's/^PAGE [0-9]+ ([0-9]+)$/\1/p' "$record" | uniq | tr '\n' ' ')
+  [ "$pages" = "0 1 2 3 4 5 6 7 " ] || fail "$lang: pages shown: $pages"
+  has '^PAGE 15 4$'
+  has '^CONTROL 15 id=1004 class="msctls_progress32" visible=1 '
+  has '^PAGE 16 5$'
+  has '^HOLD 18 threads=[1-9][0-9]*$'
+  # Page 5, read while the worker waits for the user.
+  has '^PAGE 19 5$'
+  has "^CONTROL 19 id=1012 class=\"Button\" visible=1 enabled=1 text=\"$default_box\"\$"
+  has '^INSPECT 20 id=1012 class="Button" style=0x[0-9A-F]{8} check=1$'
+  has "^CONTROL 19 id=1010 class=\"ComboBox\" visible=1 enabled=1 text=\"$printer\" items=1 sel=0\$"
+  has "^CONTROL 19 id=1015 class=\"Edit\" visible=1 enabled=1 text=\"$printer\"\$"
+  local style
+  style=$(sed -nE 's/^INSPECT 21 id=1015 class="Edit" style=(0x[0-9A-F]{8})$/\1/p' "$record")
+  [ -n "$style" ] && [ $((style & 0x0800)) -ne 0 ] || fail "$lang: the printer name field is not read-only ($style)"
+  has '^CONTROL 19 id=1019 class="ComboBox" visible=1 enabled=0 text="19200" items=1 sel=0$'
+  has '^CONTROL 19 id=1021 class="ComboBox" visible=1 enabled=0 text="1" items=1 sel=0$'
+  has '^CONTROL 19 id=1025 class="ComboBox" visible=1 enabled=0 text="8" items=1 sel=0$'
+  has "^CONTROL 19 id=1027 class=\"ComboBox\" visible=1 enabled=0 text=\"$parity\" items=1 sel=0\$"
+  has "^CONTROL 19 id=1023 class=\"ComboBox\" visible=1 enabled=0 text=\"$flow\" items=1 sel=0\$"
+  has '^CONTROL 19 id=1004 class="msctls_progress32" visible=0 '
+  has '^CONTROL 19 id=1001 class="Button" visible=1 enabled=1 '
+  has '^CONTROL 19 id=1007 class="Button" visible=1 enabled=1 '
+  # The port combo: the configured port selected, then every port the spooler lists
+  # (the combo sorts them). Wine's spooler refused the port (AddPortEx = 87, the
+  # monitor DLL being a placeholder), so the configured name is not among the listed
+  # ones: it shows once, where on Windows it would show twice.
+  local combo items sel
+  combo=$(grep -E '^CONTROL 19 id=1017 class="ComboBox" ' "$record")
+  has "^CONTROL 19 id=1017 class=\"ComboBox\" visible=1 enabled=1 text=\"$(as_record "$port")\" items=[0-9]+ sel=[0-9]+\$"
+  items=$(sed -nE 's/.* items=([0-9]+) sel=.*/\1/p' <<<"$combo") sel=$(sed -nE 's/.* sel=([0-9]+)$/\1/p' <<<"$combo")
+  local listed
+  listed=$(grep -E '^ITEMS 19 id=1017 ' "$record") || fail "$lang: no port list"
+  [[ $listed == *" count=$items "* ]] || fail "$lang: port list and combo disagree: $listed / $combo"
+  local -a names
+  eval "names=(${listed#* count=* })"
+  [ "${names[${sel:-0}]:-}" = "$port" ] || fail "$lang: item $sel of the port list is \"${names[${sel:-0}]:-}\""
+  local n=0 name
+  for name in "${names[@]}"; do [ "$name" = "$port" ] && n=$((n + 1)); done
+  [ $n -eq 1 ] || fail "$lang: the configured port is listed $n times"
+  for name in COM1: FILE: LPT1:; do
+    [[ " ${names[*]} " == *" $name "* ]] || fail "$lang: the spooler's port $name is not listed"
+  done
+  # Next on page 5: page 6 with every button disabled; page 7 after the release.
+  has '^PAGE 22 6$'
+  has '^PAGE 23 6$'
+  has '^CONTROL 23 id=1001 class="Button" visible=1 enabled=0 '
+  has '^CONTROL 23 id=1007 class="Button" visible=1 enabled=0 '
+  has '^RELEASE 24 threads=[1-9][0-9]*$'
+  has '^PAGE 25 7$'
+  has '^CONTROL 25 id=1001 class="Button" visible=0 '
+  has '^CONTROL 25 id=1003 class="Button" visible=0 '
+  has "^CONTROL 25 id=1007 class=\"Button\" visible=1 enabled=1 text=\"$finish\"\$"
+  has '^EXIT 27 code=0$'
+  has '^END ok$'
+  for step in 16 23 25; do shot_ok $step; done
+}
+
+# check_installed LANG START-MENU-FOLDER LINK-NAME: what the installation left.
+check_installed() {
+  local lang=$1 menu=$2 link=$3 language=English language_flag=0x0
+  [ "$lang" = zh ] && language=Chinese language_flag=0x1
+  WINEPREFIX=$E2E_PREFIX timeout 60 wineserver -w
+  # The driver files in the spooler's x64 folder and the copies in its 3\ folder
+  # (Wine copies the help file under the name the driver record gives, "UNIDRV.HLP",
+  # and then finds the dependent "unidrv.hlp" there already: names compare without
+  # regard to case).
+  local drivers=$E2E_PREFIX/drive_c/windows/system32/spool/drivers/x64 name
+  for name in "${driver_files[@]}"; do
+    [ -f "$drivers/$name" ] || fail "$lang: no $name in the x64 driver folder"
+    ls "$drivers/3" | grep -qixF -- "$name" || fail "$lang: no copy of $name in x64\\3"
+  done
+  # A ".dll" entry comes from its ".x64" twin, "RES80.DLL" from its plain file.
+  cmp -s "$drivers/${printer}Drv.dll" "$package/rillo80d.dll.x64" || fail "$lang: ${printer}Drv.dll is not rillo80d.dll.x64"
+  cmp -s "$drivers/${printer}RES.dll" "$package/RES80.DLL" || fail "$lang: ${printer}RES.dll is not RES80.DLL"
+
+  local key="HKLM\\System\\CurrentControlSet\\Control\\Print\\Printers\\$printer"
+  expect_value "$key" Port "REG_SZ $port"
+  expect_value "$key" "Printer Driver" "REG_SZ $printer Driver"
+  expect_value "$key" "Share Name" "REG_SZ $printer"
+  expect_value "$key" Attributes "REG_DWORD 0x4"
+  expect_value "$key\\PrinterDriverData" Position "REG_DWORD 0x1"
+  expect_value "$key\\PrinterDriverData" Language "REG_DWORD $language_flag"
+  # The configuration has no printer service line: a string of just its NUL.
+  expect_value "$key\\PrinterDriverData" PrinterService "REG_SZ "
+  # The box was left ticked: the new printer is the default printer (both paths
+  # honour the box).
+  expect_value 'HKCU\Software\Microsoft\Windows NT\CurrentVersion\Windows' device \
+    "REG_SZ $printer,wineps.drv,$port"
+
+  # The Install log: the failed monitor (its DLL is a placeholder: 126) and port
+  # (87), then the 11 file names; CR LF written in text mode lands as CR CR LF.
+  local log expected
+  log=$(c_path 'C:\InstallPrinter.txt')
+  expected=$(printf 'AddPrinterMonitor64 Error=126\r\r\nAddPortEx = 87\r\r\n'; printf '%s\r\r\n' "${driver_files[@]}"; printf x)
+  [ -f "$log" ] && [ "$(cat "$log"; printf x)" = "$expected" ] ||
+    fail "$lang: Install log: $(od -c "$log" 2>&1 | head -12)"
+
+  local record_key="HKLM\\SOFTWARE\\$printer"
+  [ "$(prefix_reg query "$record_key" /reg:64 | grep -c '    REG_SZ    ')" -eq 10 ] ||
+    fail "$lang: the uninstall record has not ten string values: $(prefix_reg query "$record_key" /reg:64)"
+  expect_value "$record_key" "Data Directory" "REG_SZ C:\\ProgramData\\$printer" 64
+  expect_value "$record_key" "Program Directory" "REG_SZ $program_dir" 64
+  expect_value "$record_key" Language "REG_SZ $language" 64
+  expect_value "$record_key" PrinterName "REG_SZ $printer" 64
+  expect_value "$record_key" StartMenuDir "REG_SZ $menu" 64
+  expect_value "$record_key" Uninstaller "REG_SZ $menu\\$link" 64
+  expect_value "$record_key" PrinterDriver "REG_SZ $printer Driver" 64
+  expect_value "$record_key" MonitorName "REG_SZ $printer Monitor" 64
+  expect_value "$record_key" PortName "REG_SZ $port" 64
+  expect_value "$record_key" PrinterServiceName "REG_SZ " 64
+
+  local dest
+  dest=$(c_path "$program_dir")
+  [ "$(cat "$dest/Uninstall.ini" 2>/dev/null; printf x)" = "$(printf '[Print Settings]\r\nPrinterName=%s\r\nx' "$printer")" ] ||
+    fail "$lang: Uninstall.ini: $(od -c "$dest/Uninstall.ini" 2>&1 | head -5)"
+
+  local lnk fields
+  lnk=$(c_path "$menu\\$link")
+  if [ -f "$lnk" ]; then
+    fields=$(perl "$(dirname "$0")/../e2e/read_lnk.pl" "$lnk")
+    [ "$fields" = "$(printf 'target=%s\\Uninstaller.exe\nworkdir=%s' "$program_dir" "$program_dir")" ] ||
+      fail "$lang: the shortcut holds: $fields"
+  else
+    fail "$lang: no shortcut $lnk"
+  fi
+  check_kept "$lang" "$dest"
+}
+
+# check_kept LANG FOLDER: after the wizard ended only the uninstaller, its record and
+# the pictures and programs stay of what was extracted; "Logo.bmp" went at the start
+# of the run (a copy of the start-up's "logo.bmp").
+check_kept() {
+  local lang=$1 dest=$2 name
+  [ -d "$dest" ] || { fail "$lang: no destination folder $dest"; return; }
+  for name in $(ls -A "$dest"); do
+    case ${name,,} in
+      uninstaller.exe | uninstall.ini | *.jpg | *.bmp | *.png | *.gif | *.exe) ;;
+      *) fail "$lang: $name stayed in the destination folder" ;;
+    esac
+  done
+  for name in Uninstaller.exe Left.bmp; do [ -f "$dest/$name" ] || fail "$lang: $name did not stay"; done
+  [ ! -e "$dest/Logo.bmp" ] || fail "$lang: Logo.bmp stayed"
+}
+
+# English.
+fresh_prefix
+install_walk en >"$E2E_WORK/en.txt"
+robot en
+check_walk en
+check_installed en "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\$printer Printer Driver" \
+  "Uninstall Printer Driver.lnk"
+
+# Chinese, in a prefix of its own.
+chinese_locale
+fresh_prefix
+install_walk zh >"$E2E_WORK/zh.txt"
+robot zh
+check_walk zh
+user=$(ls "$E2E_PREFIX/drive_c/users" | grep -vx Public | head -1)
+check_installed zh "C:\\users\\$user\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs\\$printer 打印机驱动" \
+  "卸载 打印机驱动.lnk"
+unset E2E_LOCALE
+
+# Cancel on the Printer Settings page, in English again.
+fresh_prefix
+{
+  setup_to_page3 en
+  printf '%s\n' "click 1001" "wait-page 5 120000" "sleep 500" "click 1007" "wait-gone 5000" "wait-exit 5000"
+} >"$E2E_WORK/cancel.txt"
+robot cancel
+[ $robot_rc -eq 0 ] || fail "cancel: robot exit $robot_rc: $(grep -E '^FAIL' "$record")"
+has '^PAGE 16 5$'
+has '^OK 19$'
+has '^EXIT 20 code=0$'
+has '^END ok$'
+WINEPREFIX=$E2E_PREFIX timeout 60 wineserver -w
+check_kept cancel "$(c_path "$program_dir")"
+[ ! -e "$(c_path "$program_dir")/Uninstall.ini" ] || fail "cancel: Uninstall.ini was written"
+prefix_has_key "HKLM\\SOFTWARE\\$printer" /reg:64 && fail "cancel: a registry record was written"
+prefix_has_key "HKLM\\System\\CurrentControlSet\\Control\\Print\\Printers\\$printer" &&
+  fail "cancel: the printer was added"
+prefix_has_key "HKLM\\System\\CurrentControlSet\\Control\\Print\\Printers" ||
+  fail "cancel: the spooler's printer list cannot be read"
+
+e2e_done "setup.exe: whole installations in English and Chinese and Cancel on the Printer Settings page, checked on disk and in the registry"

@@ -1,0 +1,53 @@
+#!/usr/bin/env bash
+# An installation the spooler refuses, walked by the robot in English (LC_ALL=C):
+# setup.exe runs with Wine's local spooler provider switched off
+# (WINEDLLOVERRIDES="localspl="), so the spooler cannot name its driver directory
+# (error 1722) and the engine gives up before page 5. Checked in the record and in
+# the prefix:
+# - the wizard goes from page 3 straight to page 8 ("Installing Fail"): Next and Back
+#   hidden, the progress bar hidden, Cancel reads "Finish" and is enabled; Finish ends
+#   the program with exit code 0;
+# - the Install log says "GetPrinterDriverDirectory = 1722";
+# - the Start-menu folder and the shortcut, made before the engine ran, stay;
+# - no printer, no uninstall record in the registry, no Uninstall.ini;
+# - the clean-up still ran when the wizard closed: of the payload, only the files it
+#   keeps are left in the destination folder.
+source "$(dirname "$0")/../e2e/e2e_lib.sh"
+source "$(dirname "$0")/../e2e/install_lib.sh"
+export LC_ALL=C
+
+make_prefix
+reset_install_state
+folder='C:\Refused Install'
+on_disk="$drive_c/Refused Install"
+rm -rf "$on_disk"
+
+{
+  to_installation setup.exe "$folder"
+  printf 'wait-page 8 120000\nclick 1007\nwait-exit 30000\n'
+} >"$E2E_WORK/refused.txt"
+WINEDLLOVERRIDES="localspl=" robot refused
+[ $robot_rc -eq 0 ] || fail "refused: robot exit $robot_rc: $(grep -E '^FAIL' "$record")"
+at=$(step 'wait-page 8 120000')
+has "^PAGE $at 8\$"
+has "^CONTROL $at id=1001 class=\"Button\" visible=0 "
+has "^CONTROL $at id=1003 class=\"Button\" visible=0 "
+has "^CONTROL $at id=1007 class=\"Button\" visible=1 enabled=1 text=\"Finish\"\$"
+has "^CONTROL $at id=1004 class=\"msctls_progress32\" visible=0 "
+lacks '^PAGE [0-9]+ [567]$'
+has "^EXIT $(step 'wait-exit 30000') code=0\$"
+has '^END ok$'
+shot_ok "$at"
+
+log_has "GetPrinterDriverDirectory = 1722"
+tr -d '\r' <"$install_log" | grep -qE '^(AddPrinter|AddPortEx)' && fail "the engine went on past the driver directory"
+[ -s "$shortcut" ] || fail "the shortcut went with the failure"
+[ -z "$(rillo_printers)" ] || fail "a printer was added: $(rillo_printers | tr '\n' ',')"
+has_key "$record_key" && fail "an uninstall record was written"
+[ ! -e "$on_disk/Uninstall.ini" ] || fail "Uninstall.ini was written"
+expected=$(kept_payload_files)
+[ "$(ls "$on_disk" | sort)" = "$expected" ] ||
+  fail "the folder holds $(ls "$on_disk" | tr '\n' ' '), expected $(tr '\n' ' ' <<<"$expected")"
+
+rm -rf "$on_disk"
+e2e_done "setup.exe: a spooler without its provider ends on \"Installing Fail\" with only the shortcut left"
