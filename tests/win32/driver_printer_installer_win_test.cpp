@@ -3,10 +3,12 @@
 // both paths against Wine's own spooler, with the page confirmed as a person and
 // the wizard's Next handler would.
 //
-// Wine runs its spooler inside the calling process. In this 64-bit test program
-// the 64-bit path ("Windows x64") ends with a printer; on the 32-bit path the
-// driver is registered for "Windows NT x86" only, which a 64-bit process cannot
-// use, and AddPrinterA fails there.
+// Wine runs its spooler inside the calling process, and AddPrinter looks the
+// driver up under that process's own environment only. So the path that matches
+// this test program's build (the 64-bit path, "Windows x64", in the x86_64 build;
+// the 32-bit path, "Windows NT x86", in the i686 build, which runs in a 32-bit
+// prefix) ends with a printer; on the other path the driver is registered for an
+// environment this process cannot use, and AddPrinterA fails there.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <winspool.h>
@@ -314,13 +316,17 @@ std::vector<std::string> PrinterNamesWithPrefix() {
   return names;
 }
 
+// The driver environment of this process: the only one Wine's AddPrinter finds
+// drivers in.
+const char* OwnEnvironment() { return sizeof(void*) == 8 ? "Windows x64" : "Windows NT x86"; }
+
 // A printer that is there before the installation, on a driver of its own.
 void AddExistingPrinter(const std::string& name) {
   const std::string driverName = kPrefix + " Existing Driver";
   DRIVER_INFO_3A driverInfo = {};
   driverInfo.cVersion = 3;
   driverInfo.pName = const_cast<char*>(driverName.c_str());
-  driverInfo.pEnvironment = const_cast<char*>("Windows x64");
+  driverInfo.pEnvironment = const_cast<char*>(OwnEnvironment());
   driverInfo.pDriverPath = const_cast<char*>("UNIDRV.dll");
   driverInfo.pDataFile = const_cast<char*>("existing.gpd");
   driverInfo.pConfigFile = const_cast<char*>("UNIDRVUI.dll");
@@ -372,6 +378,9 @@ class EngineRun : public testing::Test {
   // port or the box, as the user would) runs, then the choice is stored and the
   // event set, as the wizard's Next handler does.
   enum class Path { kChosenByTheEntry, kX64, kX86 };
+  // The path whose driver this process's spooler can use, and the other one.
+  static Path NativePath() { return sizeof(void*) == 8 ? Path::kX64 : Path::kX86; }
+  static Path ForeignPath() { return sizeof(void*) == 8 ? Path::kX86 : Path::kX64; }
 
   int Install(Path path, int languageFlag, const std::function<void(WizardHost&)>& pick = nullptr) {
     WizardHost host(languageFlag);
@@ -413,6 +422,16 @@ class EngineRun : public testing::Test {
 
   std::string NewLog() const { return ReadAll(driver::kInstallLogPath).substr(logBefore_); }
 
+  // The log of a run in which neither the monitor (the package's monitor DLLs are
+  // text placeholders: Wine cannot load them, 126) nor, for want of it, the port
+  // (87) could be registered, in the wording of path. The 64-bit path also logs
+  // the eleven dependent files before the driver; the 32-bit path does not.
+  std::string LogBeforeThePrinter(Path path) const {
+    if (path == Path::kX64)
+      return "AddPrinterMonitor64 Error=126" + LineEnd() + "AddPortEx = 87" + LineEnd() + FileLines();
+    return "AddPrinterMonitor32 = 126" + LineEnd() + "AddPortEx = 87" + LineEnd();
+  }
+
   std::string FileLines() const {
     driver::DriverFileNames names;
     EXPECT_TRUE(driver::BuildDriverFileNames(printer_.c_str(), &names));
@@ -432,14 +451,16 @@ class EngineRun : public testing::Test {
   int finalPage_ = -1;
 };
 
-TEST_F(EngineRun, SixtyFourBitPathAddsTheNextFreeNameWithItsDataAndDefault) {
+TEST_F(EngineRun, NativePathAddsTheNextFreeNameWithItsDataAndDefault) {
   Configure("Full");
   AddExistingPrinter(printer_);
   AddExistingPrinter(printer_ + " (1)");
   const std::string added = printer_ + " (2)";
 
-  // The entry picks the path: this 64-bit process is no WOW64 process, yet it
-  // takes the 64-bit path (the log's wording below shows which ran).
+  // The entry picks the path: the test process is no WOW64 process (the i686
+  // build runs in a 32-bit prefix), so the build decides: the 64-bit path in the
+  // x86_64 build, the 32-bit path in the i686 build (the log's wording below
+  // shows which ran).
   EXPECT_FALSE(driver::IsWow64());
   EXPECT_EQ(Install(Path::kChosenByTheEntry, 1), 1);
   EXPECT_EQ(finalPage_, 5) << "success leaves the page to the installation run";
@@ -463,36 +484,35 @@ TEST_F(EngineRun, SixtyFourBitPathAddsTheNextFreeNameWithItsDataAndDefault) {
 
   EXPECT_EQ(DefaultPrinter(), added) << "the box was left ticked";
 
-  // The sample monitor DLL is a text placeholder: Wine cannot load it (126). The
-  // port then has no monitor to take it (87). The 64-bit path logs both, then the
-  // eleven dependent files before the driver.
-  EXPECT_EQ(NewLog(), "AddPrinterMonitor64 Error=126" + LineEnd() + "AddPortEx = 87" + LineEnd() + FileLines());
+  // Nothing went wrong after the port: the log ends there.
+  EXPECT_EQ(NewLog(), LogBeforeThePrinter(NativePath()));
 
-  // The driver was registered for "Windows x64" with the staged files.
+  // The driver was registered for this process's environment with the staged
+  // files, copied from that environment's driver folder into its "3" subfolder.
   HANDLE printer = nullptr;
   ASSERT_TRUE(OpenPrinterA(const_cast<char*>(added.c_str()), &printer, nullptr));
   DWORD needed = 0;
-  GetPrinterDriverA(printer, const_cast<char*>("Windows x64"), 3, nullptr, 0, &needed);
+  GetPrinterDriverA(printer, const_cast<char*>(OwnEnvironment()), 3, nullptr, 0, &needed);
   std::vector<BYTE> block(needed + 16);
-  ASSERT_TRUE(GetPrinterDriverA(printer, const_cast<char*>("Windows x64"), 3, block.data(),
+  ASSERT_TRUE(GetPrinterDriverA(printer, const_cast<char*>(OwnEnvironment()), 3, block.data(),
                                 static_cast<DWORD>(block.size()), &needed));
   ClosePrinter(printer);
   const auto* info = reinterpret_cast<const DRIVER_INFO_3A*>(block.data());
   ASSERT_NE(info->pDataFile, nullptr);
   const std::string dataFile = info->pDataFile;
-  const std::string gpd = "\\" + printer_ + ".gpd";
-  ASSERT_GE(dataFile.size(), gpd.size());
+  const std::string gpd = std::string(sizeof(void*) == 8 ? "\\x64" : "\\w32x86") + "\\3\\" + printer_ + ".gpd";
+  ASSERT_GE(dataFile.size(), gpd.size()) << dataFile;
   EXPECT_EQ(dataFile.substr(dataFile.size() - gpd.size()), gpd);
   EXPECT_NE(ReadAll(dataFile).find("*ResourceDLL:\"" + printer_ + "RES.dll\""), std::string::npos)
       << "the customised GPD was copied into the driver's folder";
 }
 
-TEST_F(EngineRun, AnotherPortAndAClearedBoxAreObeyed) {
+TEST_F(EngineRun, NativePathObeysAnotherPortAndAClearedBox) {
   Configure("Other");
   AddExistingPrinter(kPrefix + " Keeps Default");
   ASSERT_TRUE(SetDefaultPrinterA((kPrefix + " Keeps Default").c_str()));
 
-  const int result = Install(Path::kX64, 0, [](WizardHost& host) {
+  const int result = Install(NativePath(), 0, [](WizardHost& host) {
     const std::vector<std::string> items = host.Items(IDC_PORT_LIST);
     const auto file = std::find(items.begin(), items.end(), "LPT1:");
     ASSERT_NE(file, items.end());
@@ -507,16 +527,16 @@ TEST_F(EngineRun, AnotherPortAndAClearedBoxAreObeyed) {
   EXPECT_EQ(DefaultPrinter(), kPrefix + " Keeps Default");
 }
 
-TEST_F(EngineRun, ThirtyTwoBitPathInA64BitProcessFailsAtThePrinter) {
-  Configure("Narrow");
-  EXPECT_EQ(Install(Path::kX86, 0), 0);
+TEST_F(EngineRun, ForeignPathFailsAtThePrinter) {
+  Configure("Foreign");
+  EXPECT_EQ(Install(ForeignPath(), 0), 0);
   EXPECT_EQ(finalPage_, 8) << "the engine turned the wizard to \"Installing Fail\"";
   EXPECT_FALSE(FactsOf(printer_).found);
-  // Wine's AddPrinterA reports 87 whatever went wrong (its ANSI wrapper); the
-  // driver was accepted for "Windows NT x86", which this process cannot use. No
-  // file-name lines on this path.
-  EXPECT_EQ(NewLog(), "AddPrinterMonitor32 = 126" + LineEnd() + "AddPortEx = 87" + LineEnd() + "AddPrinter = 87" +
-                          LineEnd());
+  // The driver was accepted for the other environment, which this process cannot
+  // use: AddPrinterW would say 1797 (unknown driver), but Wine's AddPrinterA
+  // reports 87 whatever went wrong (its ANSI wrapper).
+  const std::string printerFailed = ForeignPath() == Path::kX64 ? "AddPrinter Error=87" : "AddPrinter = 87";
+  EXPECT_EQ(NewLog(), LogBeforeThePrinter(ForeignPath()) + printerFailed + LineEnd());
   EXPECT_NE(DefaultPrinter(), printer_);
 }
 
