@@ -93,6 +93,85 @@ map_drive() {
   trap "rm -f '$E2E_PREFIX/dosdevices/$1:'; e2e_finish" EXIT
 }
 
+# The installation engine takes the 64-bit path in a 64-bit program (build/win64) and
+# the 32-bit path in a 32-bit program in a 32-bit prefix (build/win32, where
+# IsWow64Process says no). The paths differ in the spooler's driver folder (what
+# GetPrinterDriverDirectoryA gives for the environment), the package files the driver
+# and monitor DLLs are staged from, the Install log's wording and the registry view
+# the uninstall record is read in; every script takes them from here.
+#   path_driver_folder: the driver folder's name under C:\windows\system32\spool\drivers;
+#   path_twin: the suffix of the package files the twin-taking entries come from;
+#   path_record_view: reg.exe's view of the record. A 32-bit prefix has one view only:
+#     there Wine's reg.exe ignores /reg:32 and /reg:64 and writes no Wow6432Node.
+if [ "$WINE_ARCH" = win64 ]; then
+  path_driver_folder=x64 path_twin=.x64 path_record_view=/reg:64
+else
+  path_driver_folder=w32x86 path_twin= path_record_view=
+fi
+
+# driver_targets: the 11 files the staging writes into the driver folder for the
+# printer Rillo-58-Series, one a line, in the order of the driver file table.
+driver_targets() {
+  printf '%s\n' Rillo-58-Series.ini Rillo-58-SeriesDrv.dll Rillo-58-Series.gpd Rillo-58-SeriesRES.dll \
+    Rillo-58-SeriesUI.dll UNIRES.DLL unidrv.hlp UNIDRVUI.dll UNIDRV.dll STDNAMES.GPD Rillo-58-SeriesUIConfig.txt
+}
+
+# staged_copies: "TARGET PACKAGE-FILE" for every file the staging copies unchanged
+# on this path, the monitor DLLs (into the system folder) last. Only the entries whose
+# source name has a lower-case ".dll" take the ".x64" twin on the 64-bit path:
+# "RES80.DLL" and "UNIRES.DLL" come from their plain files there too.
+staged_copies() {
+  cat <<COPIES
+Rillo-58-SeriesDrv.dll rillo80d.dll$path_twin
+Rillo-58-SeriesRES.dll RES80.DLL
+Rillo-58-SeriesUI.dll newrillo58f.dll$path_twin
+UNIRES.DLL UNIRES.DLL
+unidrv.hlp UNIDRV.HLP
+UNIDRVUI.dll UNIDRVUI.DLL$path_twin
+UNIDRV.dll UNIDRV.DLL$path_twin
+STDNAMES.GPD STDNAMES.GPD
+Rillo-58-SeriesMon.dll Rillo80PrinterMon.dll$path_twin
+Rillo-58-SeriesMonUI.dll Rillo80PrinterMonUI.dll$path_twin
+COPIES
+}
+
+# staged_as_packaged WHAT: in the robot's prefix, every file the staging copies
+# unchanged is in the driver folder (the monitor DLLs in the system folder, the native
+# one on the 64-bit path) as the package file of this path.
+staged_as_packaged() {
+  local target source folder system=$E2E_PREFIX/drive_c/windows/system32
+  local package
+  package=$(cd "$(dirname "${BASH_SOURCE[0]}")/../../resources/package" && pwd)
+  while read -r target source; do
+    folder=$system/spool/drivers/$path_driver_folder
+    [[ $target == *Mon*.dll ]] && folder=$system
+    cmp -s "$package/$source" "$folder/$target" || fail "$1: $target is not the package's $source"
+  done < <(staged_copies)
+}
+
+# install_log_lines: the Install log of an installation that registers its driver,
+# one line a line. The package's monitor DLLs are text placeholders, so Wine cannot
+# load the monitor (126) and then knows no monitor that could take the port (87).
+# The 64-bit path logs a failed monitor in its own wording and the 11 file names
+# before it registers the driver; the 32-bit path logs no file names.
+install_log_lines() {
+  if [ "$WINE_ARCH" = win64 ]; then
+    printf '%s\n' "AddPrinterMonitor64 Error=126" "AddPortEx = 87"
+    driver_targets
+  else
+    printf '%s\n' "AddPrinterMonitor32 = 126" "AddPortEx = 87"
+  fi
+}
+
+# install_log_is FILE WHAT: FILE is exactly install_log_lines, each line ended as the
+# program writes it: CR LF through a text-mode stream, which lands as CR CR LF.
+install_log_is() {
+  local expected
+  expected=$(install_log_lines | sed 's/$/\r\r/'; printf x)
+  [ -f "$1" ] && [ "$(cat "$1"; printf x)" = "$expected" ] ||
+    fail "$2: Install log: $(od -c "$1" 2>&1 | head -16)"
+}
+
 # setup_to_page3 en|zh: the script lines that start setup.exe, take the language the
 # locale preselects with OK, accept the licence and press Install on page 2 with
 # the default folder, so that the wizard shows page 3 (the destination folder) at
@@ -143,7 +222,8 @@ fresh_prefix() {
 # prefix_reg ARGS...: Wine's reg.exe run by the loader of the tree's architecture in
 # the robot's prefix, with E2E_LOCALE, output in UTF-8 without CRs (under the Chinese
 # locale reg.exe writes code page 936). The 64-bit loader's reg.exe sees the 64-bit
-# view of the registry. prefix_has_key KEY [/reg:VIEW]: whether the key exists.
+# view of the registry; in a 32-bit prefix there is only one view, and /reg:32 and
+# /reg:64 both read it. prefix_has_key KEY [/reg:VIEW]: whether the key exists.
 prefix_reg() {
   local loader=/usr/lib/wine/wine
   [ "$WINE_ARCH" = win64 ] && loader=/usr/lib/wine/wine64

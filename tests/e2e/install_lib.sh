@@ -13,7 +13,8 @@ default_folder="$drive_c/Program Files/Rillo-58-Series"
 data_folder=$drive_c/ProgramData/Rillo-58-Series
 start_menu="$drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Rillo-58-Series Printer Driver"
 shortcut=$start_menu/"Uninstall Printer Driver.lnk"
-driver_dir=$drive_c/windows/system32/spool/drivers/x64
+driver_dir=$drive_c/windows/system32/spool/drivers/$path_driver_folder
+system_dir=$drive_c/windows/system32
 printers_key='System\\CurrentControlSet\\Control\\Print\\Printers'
 record_key='Software\\Rillo-58-Series'
 package_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")/../../resources/package" && pwd)
@@ -83,12 +84,13 @@ rillo_printers() {
 }
 
 # reset_install_state: no Rillo-58-Series printer, no uninstall record, no Install log,
-# no shortcut folder, no driver files of ours in the driver directory.
+# no shortcut folder, no driver files of ours in the driver directory, no monitor DLLs
+# of ours in the system folder.
 reset_install_state() {
   drop_keys "$printers_key\\\\Rillo-58-Series"
   drop_keys "$record_key"
   rm -rf "$install_log" "$start_menu"
-  rm -f "$driver_dir"/Rillo-58-Series* "$driver_dir"/3/Rillo-58-Series*
+  rm -f "$driver_dir"/Rillo-58-Series* "$driver_dir"/3/Rillo-58-Series* "$system_dir"/Rillo-58-SeriesMon*.dll
 }
 
 # to_installation PROGRAM [FOLDER]: setup_to_page3's lines for PROGRAM in English, then

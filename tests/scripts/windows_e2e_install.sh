@@ -5,27 +5,26 @@
 #   filled as the configuration says (default box ticked, the printer as the one
 #   model, its name read-only, the configured port selected, the serial settings
 #   fixed and disabled); page 7 with "Finish" alone; exit code 0. Then the 11 driver
-#   files in the spooler's x64 folder and its 3\ copies, the printer and its data,
-#   the default printer, the Install log, the uninstall record under SOFTWARE (64-bit
-#   view), Uninstall.ini, the Start-menu shortcut (target and working directory read
-#   from its bytes by tests/e2e/read_lnk.pl) and what stays in the destination folder.
+#   files in the spooler's driver folder of the program's path and its 3\ copies, the
+#   copied ones and the monitor DLLs as the package files of that path, the printer and
+#   its data, the default printer, the Install log in that path's wording, the
+#   uninstall record under SOFTWARE (in the 64-bit view, where a prefix has two),
+#   Uninstall.ini, the Start-menu shortcut (target and working directory read from its
+#   bytes by tests/e2e/read_lnk.pl) and what stays in the destination folder.
 # - The same in Chinese (LC_ALL=zh_CN.UTF-8): Chinese captions, "Chinese" in the
 #   record, the shortcut "卸载 打印机驱动.lnk" in the user's own Programs folder.
 # - Cancel on the Printer Settings page: the program ends at once with exit code 0,
 #   the extracted files that are not kept are gone, and there is neither a registry
 #   record nor an Uninstall.ini.
-# The program runs on the 64-bit path here (a 64-bit program), where Wine's spooler
-# takes the "Windows x64" driver and the printer.
+# A 64-bit program (build/win64) takes the 64-bit path, where Wine's spooler takes the
+# "Windows x64" driver and the printer; a 32-bit one in a 32-bit prefix (build/win32)
+# the 32-bit path with the "Windows NT x86" driver. e2e_lib.sh holds what differs.
 source "$(dirname "$0")/../e2e/e2e_lib.sh"
 export LC_ALL=C
 
 printer=Rillo-58-Series
 port="$printer PORT:"
 program_dir="C:\\Program Files\\$printer"
-# The targets of the driver file table, in its order.
-driver_files=("$printer.ini" "${printer}Drv.dll" "$printer.gpd" "${printer}RES.dll" "${printer}UI.dll"
-  UNIRES.DLL unidrv.hlp UNIDRVUI.dll UNIDRV.dll STDNAMES.GPD "${printer}UIConfig.txt")
-package=$(cd "$(dirname "$0")/../../resources/package" && pwd)
 
 # The walk from the start to Finish. Step 15 is Next on page 3; the worker fills
 # page 5, shows it and then waits for the user: the robot lets it reach that wait,
@@ -50,9 +49,10 @@ wait-exit 30000
 SCRIPT
 }
 
-# reg_value KEY NAME [VIEW]: the value's type and data as "TYPE DATA" ("" when absent).
+# reg_value KEY NAME [VIEW]: the value's type and data as "TYPE DATA" ("" when absent);
+# VIEW is reg.exe's /reg: option.
 reg_value() {
-  prefix_reg query "$1" ${3:+/reg:$3} | sed -nE "s/^    $(as_record "$2")    (REG_[A-Z_]+)    ?(.*)\$/\\1 \\2/p"
+  prefix_reg query "$1" ${3:+"$3"} | sed -nE "s/^    $(as_record "$2")    (REG_[A-Z_]+)    ?(.*)\$/\\1 \\2/p"
 }
 expect_value() {  # expect_value KEY NAME "TYPE DATA" [VIEW]
   local got
@@ -134,18 +134,16 @@ check_installed() {
   local lang=$1 menu=$2 link=$3 language=English language_flag=0x0
   [ "$lang" = zh ] && language=Chinese language_flag=0x1
   WINEPREFIX=$E2E_PREFIX timeout 60 wineserver -w
-  # The driver files in the spooler's x64 folder and the copies in its 3\ folder
+  # The driver files in the spooler's driver folder and the copies in its 3\ folder
   # (Wine copies the help file under the name the driver record gives, "UNIDRV.HLP",
   # and then finds the dependent "unidrv.hlp" there already: names compare without
   # regard to case).
-  local drivers=$E2E_PREFIX/drive_c/windows/system32/spool/drivers/x64 name
-  for name in "${driver_files[@]}"; do
-    [ -f "$drivers/$name" ] || fail "$lang: no $name in the x64 driver folder"
-    ls "$drivers/3" | grep -qixF -- "$name" || fail "$lang: no copy of $name in x64\\3"
+  local drivers=$E2E_PREFIX/drive_c/windows/system32/spool/drivers/$path_driver_folder name
+  for name in $(driver_targets); do
+    [ -f "$drivers/$name" ] || fail "$lang: no $name in the $path_driver_folder driver folder"
+    ls "$drivers/3" | grep -qixF -- "$name" || fail "$lang: no copy of $name in $path_driver_folder\\3"
   done
-  # A ".dll" entry comes from its ".x64" twin, "RES80.DLL" from its plain file.
-  cmp -s "$drivers/${printer}Drv.dll" "$package/rillo80d.dll.x64" || fail "$lang: ${printer}Drv.dll is not rillo80d.dll.x64"
-  cmp -s "$drivers/${printer}RES.dll" "$package/RES80.DLL" || fail "$lang: ${printer}RES.dll is not RES80.DLL"
+  staged_as_packaged "$lang"
 
   local key="HKLM\\System\\CurrentControlSet\\Control\\Print\\Printers\\$printer"
   expect_value "$key" Port "REG_SZ $port"
@@ -161,27 +159,24 @@ check_installed() {
   expect_value 'HKCU\Software\Microsoft\Windows NT\CurrentVersion\Windows' device \
     "REG_SZ $printer,wineps.drv,$port"
 
-  # The Install log: the failed monitor (its DLL is a placeholder: 126) and port
-  # (87), then the 11 file names; CR LF written in text mode lands as CR CR LF.
-  local log expected
-  log=$(c_path 'C:\InstallPrinter.txt')
-  expected=$(printf 'AddPrinterMonitor64 Error=126\r\r\nAddPortEx = 87\r\r\n'; printf '%s\r\r\n' "${driver_files[@]}"; printf x)
-  [ -f "$log" ] && [ "$(cat "$log"; printf x)" = "$expected" ] ||
-    fail "$lang: Install log: $(od -c "$log" 2>&1 | head -12)"
+  install_log_is "$(c_path 'C:\InstallPrinter.txt')" "$lang"
 
-  local record_key="HKLM\\SOFTWARE\\$printer"
-  [ "$(prefix_reg query "$record_key" /reg:64 | grep -c '    REG_SZ    ')" -eq 10 ] ||
-    fail "$lang: the uninstall record has not ten string values: $(prefix_reg query "$record_key" /reg:64)"
-  expect_value "$record_key" "Data Directory" "REG_SZ C:\\ProgramData\\$printer" 64
-  expect_value "$record_key" "Program Directory" "REG_SZ $program_dir" 64
-  expect_value "$record_key" Language "REG_SZ $language" 64
-  expect_value "$record_key" PrinterName "REG_SZ $printer" 64
-  expect_value "$record_key" StartMenuDir "REG_SZ $menu" 64
-  expect_value "$record_key" Uninstaller "REG_SZ $menu\\$link" 64
-  expect_value "$record_key" PrinterDriver "REG_SZ $printer Driver" 64
-  expect_value "$record_key" MonitorName "REG_SZ $printer Monitor" 64
-  expect_value "$record_key" PortName "REG_SZ $port" 64
-  expect_value "$record_key" PrinterServiceName "REG_SZ " 64
+  local record_key="HKLM\\SOFTWARE\\$printer" v=$path_record_view
+  [ "$(prefix_reg query "$record_key" $v | grep -c '    REG_SZ    ')" -eq 10 ] ||
+    fail "$lang: the uninstall record has not ten string values: $(prefix_reg query "$record_key" $v)"
+  # Where a prefix has two views the record is in the 64-bit one only (the program
+  # asks for it explicitly).
+  [ -n "$v" ] && prefix_has_key "$record_key" /reg:32 && fail "$lang: the uninstall record is in the 32-bit view"
+  expect_value "$record_key" "Data Directory" "REG_SZ C:\\ProgramData\\$printer" "$v"
+  expect_value "$record_key" "Program Directory" "REG_SZ $program_dir" "$v"
+  expect_value "$record_key" Language "REG_SZ $language" "$v"
+  expect_value "$record_key" PrinterName "REG_SZ $printer" "$v"
+  expect_value "$record_key" StartMenuDir "REG_SZ $menu" "$v"
+  expect_value "$record_key" Uninstaller "REG_SZ $menu\\$link" "$v"
+  expect_value "$record_key" PrinterDriver "REG_SZ $printer Driver" "$v"
+  expect_value "$record_key" MonitorName "REG_SZ $printer Monitor" "$v"
+  expect_value "$record_key" PortName "REG_SZ $port" "$v"
+  expect_value "$record_key" PrinterServiceName "REG_SZ " "$v"
 
   local dest
   dest=$(c_path "$program_dir")
@@ -250,7 +245,9 @@ has '^END ok$'
 WINEPREFIX=$E2E_PREFIX timeout 60 wineserver -w
 check_kept cancel "$(c_path "$program_dir")"
 [ ! -e "$(c_path "$program_dir")/Uninstall.ini" ] || fail "cancel: Uninstall.ini was written"
-prefix_has_key "HKLM\\SOFTWARE\\$printer" /reg:64 && fail "cancel: a registry record was written"
+for view in /reg:32 /reg:64; do
+  prefix_has_key "HKLM\\SOFTWARE\\$printer" $view && fail "cancel: a registry record was written ($view)"
+done
 prefix_has_key "HKLM\\System\\CurrentControlSet\\Control\\Print\\Printers\\$printer" &&
   fail "cancel: the printer was added"
 prefix_has_key "HKLM\\System\\CurrentControlSet\\Control\\Print\\Printers" ||

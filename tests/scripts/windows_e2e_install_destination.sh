@@ -38,8 +38,11 @@ grep -q '^\[OEMFiles\]' "$driver_dir/Rillo-58-Series.ini" 2>/dev/null || fail "b
 for name in Rillo-58-SeriesDrv.dll Rillo-58-SeriesRES.dll Rillo-58-SeriesUI.dll; do
   [ ! -e "$driver_dir/$name" ] || fail "blocked: $name was copied from nowhere"
 done
-log_has "AddPrinterMonitor64 Error=126"
-log_has "STDNAMES.GPD"
+# The monitor DLLs are not copied either; the log is that of any run on this path.
+for name in Rillo-58-SeriesMon.dll Rillo-58-SeriesMonUI.dll; do
+  [ ! -e "$system_dir/$name" ] || fail "blocked: $name was copied from nowhere"
+done
+install_log_is "$install_log" blocked
 [ "$(rillo_printers)" = Rillo-58-Series ] || fail "blocked: printers $(rillo_printers | tr '\n' ',')"
 [ "$(reg_value "$record_key" "Program Directory")" = 'C:\blocker.txt\Dest' ] ||
   fail "blocked: Program Directory is \"$(reg_value "$record_key" "Program Directory")\""
