@@ -62,7 +62,8 @@ BOOL SetupWizardDialog::OnInitDialog() {
   panel_.Create(hwnd(), languageFlag_);
   // When the wizard goes, whichever way, the files this run unpacked and does not
   // keep leave the destination folder; the field still exists at that point.
-  panel_.SetDestroyHandler([this] { sys::CleanDestinationFolder(panel_.folderEdit().GetText().c_str(), placedFiles_); });
+  panel_.SetDestroyHandler(
+      [this] { sys::CleanDestinationFolder(panel_.folderEdit().GetText().c_str(), placedFiles_); });
   PlaceButtons();
   SendMessageA(Item(IDC_PROGRESS), PBM_SETRANGE, 0, MAKELPARAM(0, 100));
   SendMessageA(Item(IDC_PROGRESS), PBM_SETPOS, 0, 0);
