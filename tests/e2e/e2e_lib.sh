@@ -172,12 +172,9 @@ install_log_is() {
     fail "$2: Install log: $(od -c "$1" 2>&1 | head -16)"
 }
 
-# setup_to_page3 en|zh: the script lines that start setup.exe, take the language the
-# locale preselects with OK, accept the licence and press Install on page 2 with
-# the default folder, so that the wizard shows page 3 (the destination folder) at
-# step 14. The painted panel is class SetupWizardPanel; the folder field's edit
-# inside it is SetupWizardPanel/1001 (the dialog's own 1001 is Next).
-setup_to_page3() {
+# setup_to_page0 en|zh: the lines that start setup.exe, answer the language question
+# with OK and wait for the welcome page.
+setup_to_page0() {
   local question="Setup--Select Language"
   [ "$1" = zh ] && question="打印机驱动安装--选择语言"
   cat <<SCRIPT
@@ -188,6 +185,17 @@ click 1
 wait-gone 15000
 wait-window #32770 * 30000
 wait-page 0 15000
+SCRIPT
+}
+
+# setup_to_page3 en|zh: the script lines that start setup.exe, take the language the
+# locale preselects with OK, accept the licence and press Install on page 2 with
+# the default folder, so that the wizard shows page 3 (the destination folder) at
+# step 14. The painted panel is class SetupWizardPanel; the folder field's edit
+# inside it is SetupWizardPanel/1001 (the dialog's own 1001 is Next).
+setup_to_page3() {
+  setup_to_page0 "$1"
+  cat <<SCRIPT
 click 1001
 wait-page 1 15000
 click 1035

@@ -32,13 +32,7 @@ data="$E2E_PREFIX/drive_c/ProgramData/Rillo-58-Series"
 # Left by an earlier run in this prefix: the walks below must make them themselves.
 rm -rf "$folder" "$data"
 
-to_page2='panel SetupWizardPanel
-start setup.exe
-wait-window #32770 "Setup--Select Language" 120000
-click 1
-wait-gone 15000
-wait-window #32770 * 30000
-wait-page 0 15000
+to_page2="$(setup_to_page0 en)"'
 click 1001
 wait-page 1 15000
 click 1036

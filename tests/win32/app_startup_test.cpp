@@ -20,6 +20,7 @@
 #include "resources/resource_ids.h"
 #include "win_support.h"
 
+using win_support::EnvironmentWithTemp;
 using win_support::PackagePath;
 using win_support::ReadAll;
 using win_support::ScratchDir;
@@ -233,20 +234,6 @@ struct Launched {
   DWORD processId = 0;
 };
 
-// The current environment with TMP and TEMP replaced.
-std::string EnvironmentWithTemp(const std::string& temp) {
-  std::string block;
-  char* env = GetEnvironmentStringsA();
-  for (const char* p = env; *p; p += std::strlen(p) + 1) {
-    if (_strnicmp(p, "TMP=", 4) == 0 || _strnicmp(p, "TEMP=", 5) == 0) continue;
-    block.append(p).push_back('\0');
-  }
-  FreeEnvironmentStringsA(env);
-  block.append("TMP=" + temp).push_back('\0');
-  block.append("TEMP=" + temp).push_back('\0');
-  block.push_back('\0');
-  return block;
-}
 
 bool Launch(std::string program, const std::string& temp, Launched* out) {
   for (char& c : program)

@@ -1,6 +1,7 @@
 #include "win_support.h"
 
 #include <cstdio>
+#include <cstring>
 #include <vector>
 
 namespace win_support {
@@ -53,5 +54,19 @@ std::string OwnProgramPath() {
 }
 
 std::string PackagePath(const std::string& name) { return std::string("Z:") + PACKAGE_DIR + "/" + name; }
+
+std::string EnvironmentWithTemp(const std::string& temp) {
+  std::string block;
+  char* env = GetEnvironmentStringsA();
+  for (const char* p = env; *p; p += std::strlen(p) + 1) {
+    if (_strnicmp(p, "TMP=", 4) == 0 || _strnicmp(p, "TEMP=", 5) == 0) continue;
+    block.append(p).push_back('\0');
+  }
+  FreeEnvironmentStringsA(env);
+  block.append("TMP=" + temp).push_back('\0');
+  block.append("TEMP=" + temp).push_back('\0');
+  block.push_back('\0');
+  return block;
+}
 
 }  // namespace win_support

@@ -26,5 +26,8 @@ bool WriteAll(const std::string& path, const std::string& bytes);
 std::string OwnProgramPath();
 // A file of the repository's sample package, reached through Wine's Z: drive.
 std::string PackagePath(const std::string& name);
+// This process's environment block with TMP and TEMP pointing at temp, for a child
+// program that must unpack into a folder of the test's own.
+std::string EnvironmentWithTemp(const std::string& temp);
 
 }  // namespace win_support
