@@ -4,6 +4,8 @@
 
 #include <cstring>
 
+#include "system/ansi_text_win.h"
+
 char g_dataFolder[256] = {};
 
 namespace {
@@ -29,7 +31,7 @@ unsigned MajorVersion() {
 
 int CreateFolderPath(const char* path) {
   const std::string whole = path ? path : "";
-  const std::vector<std::string> levels = FolderLevels(whole);
+  const std::vector<std::string> levels = FolderLevels(whole, sys::IsSystemLeadByte);
   if (levels.empty()) return 0;
   // "D:" alone names the drive (its current folder): it must be there.
   if (GetFileAttributesA(whole.substr(0, 2).c_str()) == INVALID_FILE_ATTRIBUTES) return 0;

@@ -17,7 +17,7 @@ extern char g_dataFolder[256];
 // level cannot be made (a file of that name among them).
 int CreateFolderPath(const char* path);
 
-// The checks of Next on the prepare page, in order: empty, CreateFolderPath, then
+// The checks of Next on the prepare page and on the destination page, in order: empty, CreateFolderPath, then
 // the data folder (created on major version above 5), which lands in
 // g_dataFolder. g_dataFolder is left as it was when a check fails.
 FolderVerdict SettleDestinationFolder(const std::string& folder, const char* printerName);

@@ -41,8 +41,8 @@ DWORD RunInstallation(void* argument) {
   // The field is read through window messages, so the user-interface thread answers.
   const std::string destination = wizard.panel().folderEdit().GetText();
 
-  // The folder typed on the destination page was never checked: make it now, level
-  // by level, so a new folder chosen there does not make every entry fail.
+  // Leaving the destination page made the folder; make sure of it again, level by
+  // level, in case it went away since.
   CreateFolderPath(destination.c_str());
   payload::ExtractPayload(wizard.payloadData(), wizard.payloadSize(), destination.c_str(), g_dataFolder, panel,
                           GetDlgItem(dialog, IDC_PROGRESS),
@@ -80,8 +80,8 @@ DWORD RunInstallation(void* argument) {
   }
 
   sys::InstallationRecord record;
-  record.startMenuFolder = paths.ok ? paths.folder.c_str() : "";
-  record.shortcutPath = paths.ok ? paths.shortcut.c_str() : "";
+  record.startMenuFolder = paths.ok ? paths.folder.c_str() : nullptr;
+  record.shortcutPath = paths.ok ? paths.shortcut.c_str() : nullptr;
   record.destinationFolder = destination.c_str();
   record.dataFolder = g_dataFolder;
   record.languageFlag = language;

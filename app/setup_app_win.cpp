@@ -12,15 +12,6 @@
 #include "app/startup_files_win.h"
 #include "payload/payload_resource_win.h"
 
-bool RestrictDllSearchToSystem() {
-  using SetDirectories = BOOL(WINAPI*)(DWORD);
-  HMODULE kernel = GetModuleHandleA("kernel32.dll");
-  if (!kernel) return false;
-  auto set = reinterpret_cast<SetDirectories>(
-      reinterpret_cast<void*>(GetProcAddress(kernel, "SetDefaultDllDirectories")));
-  return set && set(LOAD_LIBRARY_SEARCH_SYSTEM32) != FALSE;
-}
-
 bool AcceptPrinterName(const char* printerName, int languageFlag, HWND owner) {
   if (driver::IsPrinterNameUsable(printerName)) return true;
   MessageBoxA(owner, WizardString(WizardText::kPrinterNameUnusable, languageFlag),
@@ -28,13 +19,24 @@ bool AcceptPrinterName(const char* printerName, int languageFlag, HWND owner) {
   return false;
 }
 
+void ReportStartupFailure(const char* missingLibrary, int languageFlag, HWND owner) {
+  char text[512] = {};
+  if (missingLibrary) {
+    std::snprintf(text, sizeof text, WizardString(WizardText::kSystemLibraryMissing, languageFlag), missingLibrary);
+  } else {
+    std::snprintf(text, sizeof text, "%s", WizardString(WizardText::kWizardNotCreated, languageFlag));
+  }
+  MessageBoxA(owner, text, WizardString(WizardText::kMessageCaption, languageFlag), MB_OK | MB_ICONERROR);
+}
+
 bool SetupApp::InitInstance() {
   // Before anything loads a DLL.
-  RestrictDllSearchToSystem();
+  sys::RestrictDllSearchToSystem();
 
   // The wizard's template holds a progress bar and a "RICHEDIT" licence view; both
-  // classes must be registered before any dialog made from it is created.
-  controls_.Load();
+  // classes must be registered before any dialog made from it is created. A
+  // failure is reported once the language is known.
+  const bool controlsLoaded = controls_.Load();
 
   payloadData_ = LoadPayloadResource(kPayloadResourceId, kPayloadResourceType, &payloadSize_);
 
@@ -46,10 +48,17 @@ bool SetupApp::InitInstance() {
     return false;
   }
   if (answer != IDOK) {
+    // No answer to go by: the language the question would have been asked in.
+    ReportStartupFailure(nullptr, question.chineseVariant() ? 1 : 0, nullptr);
     SetExitCode(kExitNoDialog);
     return false;
   }
   languageFlag_ = question.LanguageFlag();
+  if (!controlsLoaded) {
+    ReportStartupFailure(controls_.failedLibrary(), languageFlag_, nullptr);
+    SetExitCode(kExitNoLibrary);
+    return false;
+  }
 
   // A logo left by an earlier run must never show. GetTempPathA ends the folder with
   // a backslash, so these paths hold two in a row, which the platform accepts.
@@ -81,10 +90,19 @@ bool SetupApp::InitInstance() {
   SetExitCode(extracted == kNoStartupArchive ? kExitNoPayload : kExitPayloadFound);
   // The wizard lives for the modal run only; its result says nothing more.
   std::unique_ptr<SetupWizardDialog> wizard(new (std::nothrow) SetupWizardDialog(instance()));
-  if (!wizard) return false;
+  if (!wizard) {
+    ReportStartupFailure(nullptr, languageFlag_, nullptr);
+    SetExitCode(kExitNoWizard);
+    return false;
+  }
   wizard->SetPayload(payloadData_, payloadSize_);
   wizard->SetApplicationLanguage(languageFlag_);
-  wizard->DoModal();
+  if (wizard->DoModal() == -1) {
+    // The template could not be made into a window (a control class missing).
+    ReportStartupFailure(nullptr, languageFlag_, nullptr);
+    SetExitCode(kExitNoWizard);
+    return false;
+  }
   // Cancel on the Printer Settings page leaves the installation worker waiting for
   // a confirmation that will never come, with pointers into the wizard. End the
   // process here, before the wizard and its event go away under it; the

@@ -14,10 +14,10 @@
 // language (owner may be null) says so. True when the name is usable.
 bool AcceptPrinterName(const char* printerName, int languageFlag, HWND owner);
 
-// Only the system directory (and the program's own resources) for every DLL
-// this process loads later: a planted DLL beside setup.exe is never picked up.
-// Looked up at run time, since older systems lack the call. True when set.
-bool RestrictDllSearchToSystem();
+// Start-up cannot go on: a message box in the language (owner may be null) says
+// why. detail is the file name of a system library that could not be loaded, or
+// null when the wizard window could not be created.
+void ReportStartupFailure(const char* missingLibrary, int languageFlag, HWND owner);
 
 class SetupApp : public Application {
  public:
@@ -27,6 +27,8 @@ class SetupApp : public Application {
   static constexpr int kExitCancelled = 2;     // the language question was cancelled
   static constexpr int kExitNoDialog = 3;      // the language question could not be shown
   static constexpr int kExitUnusableName = 4;  // the configuration's printer name was refused
+  static constexpr int kExitNoLibrary = 5;     // a system library the wizard needs could not be loaded
+  static constexpr int kExitNoWizard = 6;      // the wizard window could not be created
 
   // 1 = Chinese, 0 = English; fixed once the language question is answered.
   int languageFlag() const { return languageFlag_; }

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "app/dialog_template.h"
 #include "app/folder_path_win.h"
 #include "app/installation_run_win.h"
 #include "app/install_config.h"
@@ -16,6 +17,8 @@
 #include "resources/resource_ids.h"
 #include "system/destination_cleanup_win.h"
 #include "ui/gdi_objects_win.h"
+#include "ui/page_layout.h"
+#include "ui/page_painter_win.h"
 
 namespace {
 
@@ -64,6 +67,7 @@ BOOL SetupWizardDialog::OnInitDialog() {
   // keep leave the destination folder; the field still exists at that point.
   panel_.SetDestroyHandler(
       [this] { sys::CleanDestinationFolder(panel_.folderEdit().GetText().c_str(), placedFiles_); });
+  PlacePageControls();
   PlaceButtons();
   SendMessageA(Item(IDC_PROGRESS), PBM_SETRANGE, 0, MAKELPARAM(0, 100));
   SendMessageA(Item(IDC_PROGRESS), PBM_SETPOS, 0, 0);
@@ -80,6 +84,30 @@ BOOL SetupWizardDialog::OnInitDialog() {
   // Lines wrap at the control's width (no target device, line width 0).
   SendMessageA(Item(IDC_LICENSE_TEXT), EM_SETTARGETDEVICE, 0, 0);
   return TRUE;
+}
+
+void SetupWizardDialog::PlacePageControls() {
+  // The template places the page controls in dialog units, which follow the dialog
+  // font's metrics (they differ between Windows versions, display settings and
+  // Wine); the frames and labels painted around them are drawn in pixels. Put each
+  // control where the painted layout expects it: its template rectangle at the
+  // fixed scale that layout was drawn for. The bottom buttons and Browse are placed
+  // in pixels by PlaceButtons.
+  HRSRC found = FindResourceA(module(), MAKEINTRESOURCEA(IDD_WIZARD), MAKEINTRESOURCEA(5) /* RT_DIALOG */);
+  HGLOBAL loaded = found ? LoadResource(module(), found) : nullptr;
+  const void* bytes = loaded ? LockResource(loaded) : nullptr;
+  if (!bytes) return;
+  std::vector<TemplateControl> controls;
+  ParseDialogTemplate(static_cast<const unsigned char*>(bytes), SizeofResource(module(), found), &controls);
+  for (const TemplateControl& control : controls) {
+    if (control.id == IDC_NEXT || control.id == IDC_BACK || control.id == IDC_CANCEL_FINISH ||
+        control.id == IDC_BROWSE)
+      continue;
+    HWND item = Item(control.id);
+    if (!item) continue;
+    const PixelRect rect = ScaleToWizardPixels(control);
+    MoveWindow(item, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, FALSE);
+  }
 }
 
 void SetupWizardDialog::PlaceButtons() {
@@ -163,18 +191,14 @@ void SetupWizardDialog::ShowFolderMessage(FolderVerdict verdict) {
 
 void SetupWizardDialog::OnNext() {
   const int page = panel_.page();
-  if (page == kPreparePage) {
+  // The folder is checked again when the destination page is left: it may have
+  // been typed over or browsed there, and an empty or unusable one would unpack
+  // the package into the root of the current drive.
+  if (page == kPreparePage || page == kFolderPage) {
     const FolderVerdict verdict =
         SettleDestinationFolder(panel_.folderEdit().GetText(), g_installConfig.printerName());
     if (verdict != FolderVerdict::kAccepted) {
       ShowFolderMessage(verdict);
-      return;
-    }
-  } else if (page == kFolderPage) {
-    // A folder typed on the destination page is not checked again, but it still
-    // has to fit the 256-byte buffers everything after this page uses.
-    if (panel_.folderEdit().GetText().size() > kMaxFolderLength) {
-      ShowFolderMessage(FolderVerdict::kInvalid);
       return;
     }
   }
@@ -201,14 +225,16 @@ void SetupWizardDialog::SetNextFromLicence() {
 }
 
 void SetupWizardDialog::PlaceLicence() {
-  // Under the banner, as wide as the radios' left margin allows, down to just
+  // Under the prompt, as wide as the radios' left margin allows, down to just
   // above the accept radio.
   RECT radio = {0, 0, 0, 0};
   GetWindowRect(Item(IDC_LICENSE_ACCEPT), &radio);
   MapWindowPoints(nullptr, hwnd(), reinterpret_cast<POINT*>(&radio), 2);
   RECT client = {0, 0, 0, 0};
   GetClientRect(hwnd(), &client);
-  MoveWindow(Item(IDC_LICENSE_TEXT), radio.left, 80, client.right - 2 * radio.left, radio.top - 85, TRUE);
+  const int top = ui::LicenceViewTop(
+      ui::PromptLineCount(kLicensePage, languageFlag_, ui::PanelWidth(client.right), radio.left));
+  MoveWindow(Item(IDC_LICENSE_TEXT), radio.left, top, client.right - 2 * radio.left, radio.top - 5 - top, TRUE);
 }
 
 void SetupWizardDialog::Apply(const PageControls& c) {
@@ -313,6 +339,19 @@ bool SetupWizardDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, IN
     case WM_QUERYDRAGICON:
       *result = reinterpret_cast<INT_PTR>(icon_);
       return true;
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN: {
+      // The licence radios and the default-printer box lie on the painted page:
+      // their captions get the page's colour behind them, not the system's face.
+      const int id = GetDlgCtrlID(reinterpret_cast<HWND>(lParam));
+      if (id != IDC_LICENSE_ACCEPT && id != IDC_LICENSE_DECLINE && id != IDC_SET_DEFAULT) break;
+      if (!pageBrush_) pageBrush_ = ui::Brush(CreateSolidBrush(ui::kPageBackgroundColour));
+      HDC dc = reinterpret_cast<HDC>(wParam);
+      SetBkColor(dc, ui::kPageBackgroundColour);
+      SetBkMode(dc, TRANSPARENT);
+      *result = reinterpret_cast<INT_PTR>(pageBrush_.Get());
+      return true;
+    }
     case kWizardInstallationFailed:
       // The engine has put the panel on page 8 already.
       Apply(ControlsAfterFailure(languageFlag_));
@@ -320,6 +359,7 @@ bool SetupWizardDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, IN
       *result = TRUE;
       return true;
     default:
-      return Dialog::OnMessage(message, wParam, lParam, result);
+      break;
   }
+  return Dialog::OnMessage(message, wParam, lParam, result);
 }

@@ -16,6 +16,7 @@
 #include "app/wizard_navigation.h"
 #include "app/worker_thread_win.h"
 #include "system/placed_files_win.h"
+#include "ui/gdi_objects_win.h"
 #include "ui/wizard_panel_win.h"
 
 class SetupWizardDialog : public Dialog {
@@ -79,6 +80,7 @@ class SetupWizardDialog : public Dialog {
   void SetNextFromLicence();
   void PlaceLicence();
   void LoadLicence();
+  void PlacePageControls();
   void PlaceButtons();
   void PaintSeparator();
   void ShowFolderMessage(FolderVerdict verdict);
@@ -94,6 +96,7 @@ class SetupWizardDialog : public Dialog {
   sys::SharedPlacedFiles placedFiles_;
   ui::WizardPanel panel_;
   HICON icon_ = nullptr;  // a shared resource icon: never destroyed
+  ui::Brush pageBrush_;   // behind the captions of the radios and the check box
   WorkerThread::Routine installationRoutine_;
   WorkerThread installation_;
 };

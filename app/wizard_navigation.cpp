@@ -28,8 +28,10 @@ const TextPair kTexts[] = {
      "The printer name in the install configuration is too long or holds characters a file name cannot hold "
      "(at most 67 characters)."},
     {"正在安装打印机驱动，请稍候...", "Installing Printer Driver, Please wait..."},
+    {"安装程序无法启动：无法加载系统组件 %s。", "Setup cannot start: the system component %s could not be loaded."},
+    {"安装程序无法启动：无法创建安装向导窗口。", "Setup cannot start: the wizard window could not be created."},
 };
-static_assert(sizeof kTexts / sizeof kTexts[0] == static_cast<size_t>(WizardText::kInstallingDriver) + 1,
+static_assert(sizeof kTexts / sizeof kTexts[0] == static_cast<size_t>(WizardText::kWizardNotCreated) + 1,
               "one pair per WizardText");
 
 }  // namespace
@@ -156,15 +158,16 @@ bool HasDriveShape(const std::string& path) {
   return path.size() >= 3 && path.size() <= kMaxFolderLength && path[1] == ':';
 }
 
-std::vector<std::string> FolderLevels(const std::string& path) {
+std::vector<std::string> FolderLevels(const std::string& path, sys::LeadByteTest isLeadByte) {
   std::vector<std::string> levels;
   if (!HasDriveShape(path)) return levels;
-  // The walk starts at the fourth byte, or the fifth when the third begins a GBK
-  // character ("D:" followed by a folder name without a backslash).
-  size_t start = static_cast<unsigned char>(path[2]) >= 0x81 ? 4 : 3;
+  auto lead = [&](size_t i) { return isLeadByte(static_cast<unsigned char>(path[i])) && i + 1 < path.size(); };
+  // The walk starts at the fourth byte, or the fifth when the third begins a
+  // two-byte character ("D:" followed by a folder name without a backslash).
+  const size_t start = lead(2) ? 4 : 3;
   for (size_t i = start; i < path.size(); ++i) {
-    // A GBK character's trail byte may be 0x5C: step over whole characters.
-    if (static_cast<unsigned char>(path[i]) >= 0x81 && i + 1 < path.size()) {
+    // A two-byte character's trail byte may be 0x5C: step over whole characters.
+    if (lead(i)) {
       ++i;
       continue;
     }

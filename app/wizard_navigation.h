@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "system/ansi_text.h"
+
 // WizardPage numbers: 0 welcome, 1 licence, 2 prepare installation, 3 destination
 // folder, 4 installing, 5 printer settings, 6 installing printer, 7 setup
 // complete, 8 installing fail.
@@ -40,6 +42,8 @@ enum class WizardText {
   kDataFolderInvalid,
   kPrinterNameUnusable,  // start-up refuses the configuration
   kInstallingDriver,     // status line while the driver engine runs
+  kSystemLibraryMissing,  // start-up: "%s" is the library's file name
+  kWizardNotCreated,      // start-up: the wizard window could not be made
 };
 
 // The text in the language (nonzero: Chinese, GBK bytes; 0: English).
@@ -128,9 +132,11 @@ bool HasDriveShape(const std::string& path);
 // The folders CreateFolderPath makes sure of, from the top: the path up to each
 // backslash from the fourth byte on, and then the whole path unless it ends in a
 // backslash. "D:\A\B\C" gives D:\A, D:\A\B, D:\A\B\C; "D:\A\" gives D:\A.
-// Bytes of a GBK character (a lead byte 0x81-0xFE and the byte after it) are never
-// taken for a backslash. Empty for a path without the drive shape.
-std::vector<std::string> FolderLevels(const std::string& path);
+// The path is walked character by character in the code page isLeadByte describes
+// (on Windows the system's ANSI code page): the second byte of a two-byte character
+// is never taken for a backslash, and on a single-byte code page such as 1252 every
+// byte is a character of its own. Empty for a path without the drive shape.
+std::vector<std::string> FolderLevels(const std::string& path, sys::LeadByteTest isLeadByte);
 
 // The data folder: with a Windows major version above 5, the drive of the Windows
 // directory (its first two bytes) followed by "\ProgramData\" and the printer

@@ -67,7 +67,13 @@ set_source_files_properties(${REPO_ROOT}/tests/win32/test_payload.rc PROPERTIES
 target_compile_definitions(windows-tests PRIVATE PACKAGE_DIR="${PACKAGE_DIR}")
 set_property(SOURCE ${REPO_ROOT}/tests/win32/test_payload.rc APPEND PROPERTY COMPILE_OPTIONS
   -I${CMAKE_BINARY_DIR})
-add_dependencies(windows-tests sample-payload)
+add_dependencies(windows-tests sample-payload library-probe)
+
+# A program with the setup program's manifest, which the library-loading test runs.
+add_executable(library-probe ${REPO_ROOT}/tests/win32/library_probe_win.cpp ${REPO_ROOT}/tests/win32/library_probe.rc
+  ${REPO_ROOT}/app/control_libraries_win.cpp)
+target_include_directories(library-probe PRIVATE ${REPO_ROOT})
+target_link_libraries(library-probe PRIVATE system_core)
 
 # Exit 77 from scripts/wine-run means this machine cannot run the tree's programs.
 add_test(NAME windows-tests COMMAND windows-tests)

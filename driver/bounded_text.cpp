@@ -47,6 +47,18 @@ void BoundedText::EndLine() {
   if (length_ + 2 > capacity_ - 1) {
     length_ = capacity_ - 3;
     cut_ = true;
+    // The cut may fall just after a line end or inside one: end there, never with
+    // a stray CR in front of the new CR LF.
+    if (length_ >= 1 && buffer_[length_ - 1] == '\r' && buffer_[length_] == '\n') {
+      ++length_;
+      buffer_[length_] = '\0';
+      return;
+    }
+    if (length_ >= 2 && buffer_[length_ - 2] == '\r' && buffer_[length_ - 1] == '\n') {
+      buffer_[length_] = '\0';
+      return;
+    }
+    if (length_ >= 1 && buffer_[length_ - 1] == '\r') --length_;
   }
   buffer_[length_++] = '\r';
   buffer_[length_++] = '\n';

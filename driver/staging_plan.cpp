@@ -15,6 +15,9 @@ bool JoinPath(std::string* out, const char* folder, const char* name, const char
   return true;
 }
 
+// Adds the steps whose paths fit; a step with a path that does not fit is left
+// out on its own (a cut path would name another file), and the rest of the plan
+// still runs.
 class PlanBuilder {
  public:
   explicit PlanBuilder(std::vector<StagingStep>* plan) : plan_(plan) {}
@@ -23,23 +26,19 @@ class PlanBuilder {
            const char* sourceSuffix, const char* targetFolder, const char* targetName,
            std::string text = std::string()) {
     StagingStep step{action, {}, {}, std::move(text)};
-    if (sourceFolder) ok_ = ok_ && JoinPath(&step.source, sourceFolder, sourceName, sourceSuffix);
-    ok_ = ok_ && JoinPath(&step.target, targetFolder, targetName);
+    if (sourceFolder && !JoinPath(&step.source, sourceFolder, sourceName, sourceSuffix)) return;
+    if (!JoinPath(&step.target, targetFolder, targetName)) return;
     plan_->push_back(std::move(step));
   }
 
   void AddDeletes(const char* folder, const char* name) {
     Add(StagingAction::kDeleteFile, nullptr, nullptr, nullptr, folder, name);
     StagingStep twin{StagingAction::kDeleteFile, {}, {}, {}};
-    ok_ = ok_ && JoinPath(&twin.target, folder, name, ".x64");
-    plan_->push_back(std::move(twin));
+    if (JoinPath(&twin.target, folder, name, ".x64")) plan_->push_back(std::move(twin));
   }
-
-  bool ok() const { return ok_; }
 
  private:
   std::vector<StagingStep>* plan_;
-  bool ok_ = true;
 };
 
 }  // namespace
@@ -96,10 +95,6 @@ bool BuildStagingPlan(const StagingRequest& request, std::vector<StagingStep>* p
     builder.AddDeletes(source, kMonitorFiles[i].sourceName);
   }
 
-  if (!builder.ok()) {
-    plan->clear();
-    return false;
-  }
   return true;
 }
 

@@ -41,8 +41,9 @@ struct StagingRequest {
 // Fills plan with, for every driver file in table order: its production step and
 // the deletion of both its variants from the source folder; then, on the 32-bit
 // path when asked, the gdiplus.dll copy; then each monitor DLL's copy and the
-// deletion of its variants. False, with plan empty, when the printer name is not
-// usable or a path would not fit in kNameSize bytes: nothing is staged then.
+// deletion of its variants. A step whose path would not fit in kNameSize bytes is
+// left out, and only that step. False, with plan empty, when the printer name is
+// not usable or a folder is missing: nothing is staged then.
 bool BuildStagingPlan(const StagingRequest& request, std::vector<StagingStep>* plan);
 
 }  // namespace driver

@@ -1,5 +1,7 @@
 #include "driver/winspool_api_win.h"
 
+#include "system/system_library_win.h"
+
 namespace driver {
 
 namespace {
@@ -14,7 +16,7 @@ WinspoolApi Load(bool* ok) {
   WinspoolApi api;
   *ok = false;
   // Never unloaded: the table lives as long as the process.
-  HMODULE module = LoadLibraryExA("winspool.drv", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+  HMODULE module = sys::LoadSystemLibrary("winspool.drv");
   if (!module) return api;
   bool all = Resolve(module, "GetPrinterDriverDirectoryA", &api.GetPrinterDriverDirectoryA) &&
              Resolve(module, "AddMonitorA", &api.AddMonitorA) &&

@@ -18,6 +18,7 @@ StartMenuPaths MakeStartMenuPaths(int languageFlag, const char* base, const char
                                   const char* destinationFolder) {
   const StartMenuNames& names = languageFlag ? kChineseNames : kEnglishNames;
   StartMenuPaths paths;
+  if (base == nullptr || base[0] == '\0') return paths;
   paths.folder = std::string(base) + "\\" + printerName + names.folderSuffix;
   paths.shortcut = paths.folder + "\\" + names.shortcutName;
   paths.target = std::string(destinationFolder) + "\\Uninstaller.exe";

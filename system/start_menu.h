@@ -14,13 +14,14 @@ struct StartMenuPaths {
   std::string folder;    // the Start-menu folder to create
   std::string shortcut;  // the ".lnk" file inside it
   std::string target;    // "Uninstaller.exe" in the destination folder
-  bool ok = false;       // false: one of them would exceed kMaxPathText; all three are empty
+  bool ok = false;       // false: no base, or one of them would exceed kMaxPathText; all three are empty
 };
 
 // languageFlag nonzero (Chinese): "<base>\<printer> 打印机驱动" and "卸载 打印机驱动.lnk";
 // otherwise "<base>\<printer> Printer Driver" and "Uninstall Printer Driver.lnk".
-// An empty base gives a folder at the root of the current drive ("\<printer> ...").
-// A path that would not fit is refused, never cut: a cut path names another folder.
+// An empty base is refused: it would put the folder at the root of the current
+// drive. A path that would not fit is refused, never cut: a cut path names another
+// folder.
 StartMenuPaths MakeStartMenuPaths(int languageFlag, const char* base, const char* printerName,
                                   const char* destinationFolder);
 

@@ -12,14 +12,17 @@ namespace {
 constexpr DWORD kReadWrite = KEY_READ | KEY_WRITE;  // 0x2001F
 constexpr DWORD kTextSize = 256;
 
-// The user's Programs folder through the shell. The Chinese installs once expanded
-// "%USERPROFILE%\「开始」菜单\程序" here, which is this folder only on the old systems
-// that had it; later Windows (and Wine) keep it elsewhere, so ask where it is.
-std::string CurrentUserPrograms() {
+// A Programs folder of the shell; empty when the shell cannot name it.
+std::string ShellFolder(int csidl) {
   char folder[MAX_PATH] = {};
-  if (SHGetFolderPathA(nullptr, CSIDL_PROGRAMS, nullptr, SHGFP_TYPE_CURRENT, folder) != S_OK) return {};
+  if (SHGetFolderPathA(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, folder) != S_OK) return {};
   return folder;
 }
+
+// The Chinese installs once expanded "%USERPROFILE%\「开始」菜单\程序" here, which is
+// the user's Programs folder only on the old systems that had it; later Windows (and
+// Wine) keep it elsewhere, so ask the shell where it is.
+std::string CurrentUserPrograms() { return ShellFolder(CSIDL_PROGRAMS); }
 
 std::string CommonPrograms() {
   RegistryKey key;
@@ -41,6 +44,12 @@ std::string CommonPrograms() {
 
 }  // namespace
 
-std::string StartMenuBase(int languageFlag) { return languageFlag ? CurrentUserPrograms() : CommonPrograms(); }
+std::string StartMenuBase(int languageFlag) {
+  std::string base = languageFlag ? CurrentUserPrograms() : CommonPrograms();
+  // Without its usual folder the shortcut goes to the all-users Programs folder,
+  // never to the root of the current drive.
+  if (base.empty()) base = ShellFolder(CSIDL_COMMON_PROGRAMS);
+  return base;
+}
 
 }  // namespace sys

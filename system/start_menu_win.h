@@ -9,8 +9,8 @@ namespace sys {
 
 // languageFlag nonzero (Chinese): the current user's Programs folder. Otherwise the
 // all-users "Common Programs" folder as the machine's Shell Folders key records it.
-// Empty when it cannot be found; MakeStartMenuPaths then yields "\<printer> ...",
-// a folder at the root of the current drive.
+// When that one cannot be had, the shell's all-users Programs folder; empty when
+// there is none either, and then no shortcut is made.
 std::string StartMenuBase(int languageFlag);
 
 }  // namespace sys

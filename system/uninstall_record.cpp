@@ -24,24 +24,28 @@ void RecordInstallation(const InstallationRecord& record, RecordStore& store) {
   std::string subKey = std::string("SOFTWARE\\") + printer;
   if (!Fits(subKey) || !store.CreatePrinterKey(subKey.c_str())) return;
 
-  // In the order the uninstaller's contract lists them.
+  // In the order the uninstaller's contract lists them. The two shortcut values are
+  // left out when no shortcut path was made: an empty text would send the
+  // uninstaller to its current folder.
   const struct {
     const char* name;
     const char* text;
+    bool leftOutWhenEmpty;
   } values[] = {
-      {"Data Directory", OrEmpty(record.dataFolder)},
-      {"Program Directory", OrEmpty(record.destinationFolder)},
-      {"Language", record.languageFlag ? "Chinese" : "English"},
-      {"PrinterName", printer},
-      {"StartMenuDir", OrEmpty(record.startMenuFolder)},
-      {"Uninstaller", OrEmpty(record.shortcutPath)},
-      {"PrinterDriver", OrEmpty(record.driverName)},
-      {"MonitorName", OrEmpty(record.monitorName)},
-      {"PortName", OrEmpty(record.portName)},
-      {"PrinterServiceName", OrEmpty(record.printerServiceName)},
+      {"Data Directory", OrEmpty(record.dataFolder), false},
+      {"Program Directory", OrEmpty(record.destinationFolder), false},
+      {"Language", record.languageFlag ? "Chinese" : "English", false},
+      {"PrinterName", printer, false},
+      {"StartMenuDir", OrEmpty(record.startMenuFolder), true},
+      {"Uninstaller", OrEmpty(record.shortcutPath), true},
+      {"PrinterDriver", OrEmpty(record.driverName), false},
+      {"MonitorName", OrEmpty(record.monitorName), false},
+      {"PortName", OrEmpty(record.portName), false},
+      {"PrinterServiceName", OrEmpty(record.printerServiceName), false},
   };
   for (const auto& value : values) {
     if (strlen(value.text) > kMaxPathText) continue;
+    if (value.leftOutWhenEmpty && value.text[0] == '\0') continue;
     store.SetString(value.name, value.text);  // a value that fails is skipped
   }
   store.CloseKey();

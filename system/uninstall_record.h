@@ -9,6 +9,8 @@ namespace sys {
 
 // The record's texts; a null pointer is an empty text.
 struct InstallationRecord {
+  // Both null or empty when no shortcut path could be made: the two values are then
+  // left out of the record.
   const char* startMenuFolder = nullptr;
   const char* shortcutPath = nullptr;  // the ".lnk", not the uninstaller itself
   const char* destinationFolder = nullptr;

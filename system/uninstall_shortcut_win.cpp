@@ -10,6 +10,7 @@
 #include <string>
 
 #include "system/ansi_text.h"
+#include "system/ansi_text_win.h"
 
 namespace sys {
 
@@ -37,8 +38,6 @@ class OwnApartment {
  private:
   bool own_;
 };
-
-bool IsSystemLeadByte(unsigned char byte) { return IsDBCSLeadByte(byte) != 0; }
 
 }  // namespace
 

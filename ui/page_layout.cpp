@@ -119,12 +119,13 @@ bool PageTextBlockFor(int page, int languageFlag, int clientWidth, PageTextBlock
   if (PageSectionIndex(page) < 0) return false;
   PageTextBlock b;
   if (page == 0) {
-    b.widthLimit = clientWidth - 10;
+    // Beside the side artwork, up to 10 pixels short of the panel's right edge:
+    // the limit counts from where the lines start.
     b.layout.x = languageFlag != 0 ? 192 : 180;
+    b.widthLimit = clientWidth - 10 - b.layout.x;
     b.layout.firstTop = 20;
     b.layout.stepAfterFirst = 30;
     b.layout.stepAfterOthers = 16;
-    b.titleFontBreaks = true;
     b.titleFontFirstLine = true;
   } else {
     // Pages 7 and 8 step 103 pixels: their configured texts are a result line and

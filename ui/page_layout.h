@@ -62,6 +62,17 @@ constexpr int kPromptAnchorControl = IDC_LICENSE_ACCEPT;
 constexpr int kPromptY = 58;
 const char* PagePrompt(int page, int languageFlag);
 
+// A prompt wider than the panel is broken into lines (16 pixels apart) that end 10
+// pixels short of its right edge, in whatever font the platform gives the page's
+// face; the licence view then starts below the last line: 80 for a one-line
+// prompt, 16 lower for every further line.
+constexpr int kPromptLineStep = 16;
+constexpr int kPromptRightMargin = 10;
+inline int PromptWidthLimit(int clientWidth, int x) { return clientWidth - kPromptRightMargin - x; }
+inline int LicenceViewTop(size_t promptLines) {
+  return kPromptY + kPromptLineStep * static_cast<int>(promptLines > 1 ? promptLines : 1) + 6;
+}
+
 // Which of the six install-configuration sections feeds the text block of a page
 // (0 welcome, 1 destination folder, 2 installing, 3 success, 5 failure); -1 for a
 // page without a text block.
@@ -76,10 +87,10 @@ const char* PageBuiltInText(int page, int languageFlag);
 const char* ChooseBlockText(int page, int languageFlag, const char* section);
 
 // How a page's text block is broken and placed.
+// Each line is broken in the font it is drawn in.
 struct PageTextBlock {
-  int widthLimit = 0;          // pixels
+  int widthLimit = 0;          // pixels from the line's x
   TextBlockLayout layout;      // x, first top and the steps
-  bool titleFontBreaks = false;     // break in the Title font (else the Body font)
   bool titleFontFirstLine = false;  // first line in the Title font (else the Body font)
 };
 

@@ -2,6 +2,8 @@
 
 #include <climits>
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "ui/gdi_objects_win.h"
 #include "ui/group_frame_win.h"
@@ -75,15 +77,15 @@ void DrawBlock(HDC dc, const PageState& state, int width, HFONT title, HFONT bod
   PageTextBlock block;
   if (!PageTextBlockFor(state.page, state.languageFlag, width, &block)) return;
   const char* text = ChooseBlockText(state.page, state.languageFlag, SectionOf(state));
-  DrawTextBlock(dc, text, block.widthLimit, block.layout, block.titleFontBreaks ? title : body,
-                block.titleFontFirstLine ? title : body, body);
+  DrawTextBlock(dc, text, block.widthLimit, block.layout, block.titleFontFirstLine ? title : body, body);
 }
 
-void DrawPrompt(HDC dc, const PageState& state, HFONT body) {
+void DrawPrompt(HDC dc, const PageState& state, int width, HFONT body) {
   RECT anchor;
   if (!state.controlRect || !state.controlRect(kPromptAnchorControl, &anchor)) return;
-  SelectedObject font(dc, body);
-  TextAt(dc, anchor.left, kPromptY, PagePrompt(state.page, state.languageFlag));
+  const TextBlockLayout layout{anchor.left, kPromptY, kPromptLineStep, kPromptLineStep};
+  DrawTextBlock(dc, PagePrompt(state.page, state.languageFlag), PromptWidthLimit(width, anchor.left), layout, body,
+                body);
 }
 
 void DrawSettingsPage(HDC dc, const PageState& state, int width, HFONT body) {
@@ -161,7 +163,7 @@ void PaintPage(HDC dc, const RECT& client, const PageState& state) {
     case 1:
     case 2:
     case 6:
-      DrawPrompt(dc, state, body.Get());
+      DrawPrompt(dc, state, width, body.Get());
       break;
     case 3:
       DrawBlock(dc, state, width, title.Get(), body.Get());
@@ -180,6 +182,21 @@ void PaintPage(HDC dc, const RECT& client, const PageState& state) {
       DrawBlock(dc, state, width, title.Get(), body.Get());
       break;
   }
+}
+
+size_t PromptLineCount(int page, int languageFlag, int clientWidth, int x) {
+  const char* prompt = PagePrompt(page, languageFlag);
+  if (prompt == nullptr) return 0;
+  HDC screen = GetDC(nullptr);
+  if (screen == nullptr) return 1;
+  std::vector<std::string> lines;
+  {
+    Font body = MakePlainFont(kBodyFont.height, kBodyFont.weight, kPageFontFace);
+    SelectedObject font(screen, body.Get());
+    BreakTextIntoLines(screen, prompt, &lines, PromptWidthLimit(clientWidth, x));
+  }
+  ReleaseDC(nullptr, screen);
+  return lines.size();
 }
 
 bool ControlRectIn(HWND dialog, int controlId, HWND window, RECT* rect) {

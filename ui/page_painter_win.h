@@ -28,6 +28,10 @@ struct PageState {
 // client: the painted area, origin (0, 0); its width is the W the layout uses.
 void PaintPage(HDC dc, const RECT& client, const PageState& state);
 
+// How many lines the prompt of page takes when its first line starts at x in a
+// painted area clientWidth pixels wide (0 for a page without a prompt).
+size_t PromptLineCount(int page, int languageFlag, int clientWidth, int x);
+
 // A control of dialog, by id, in the client coordinates of window: what the
 // panel's painter asks for.
 bool ControlRectIn(HWND dialog, int controlId, HWND window, RECT* rect);

@@ -17,13 +17,28 @@ void BreakTextIntoLines(HDC dc, const char* text, std::vector<std::string>* line
   BreakTextIntoLines(DcTextMeasure(dc), text, lines, widthLimit);
 }
 
-void DrawTextBlock(HDC dc, const char* text, int widthLimit, const TextBlockLayout& layout, HFONT breakFont,
-                   HFONT firstLineFont, HFONT otherFont) {
-  std::vector<std::string> lines;
-  {
-    SelectedObject font(dc, breakFont);
-    BreakTextIntoLines(dc, text, &lines, widthLimit);
+namespace {
+
+// Widths in one font, whatever the context has selected otherwise.
+class FontTextMeasure : public TextMeasure {
+ public:
+  FontTextMeasure(HDC dc, HFONT font) : dc_(dc), font_(font) {}
+  int Width(const char* bytes, size_t count) const override {
+    SelectedObject selected(dc_, font_);
+    return DcTextMeasure(dc_).Width(bytes, count);
   }
+
+ private:
+  HDC dc_;
+  HFONT font_;
+};
+
+}  // namespace
+
+void DrawTextBlock(HDC dc, const char* text, int widthLimit, const TextBlockLayout& layout, HFONT firstLineFont,
+                   HFONT otherFont) {
+  std::vector<std::string> lines;
+  BreakTextIntoLines(FontTextMeasure(dc, firstLineFont), FontTextMeasure(dc, otherFont), text, &lines, widthLimit);
   for (size_t k = 0; k < lines.size(); ++k) {
     if (lines[k].empty()) continue;
     SelectedObject font(dc, k == 0 ? firstLineFont : otherFont);

@@ -8,7 +8,13 @@ namespace ui {
 
 void BreakTextIntoLines(const TextMeasure& measure, const char* text, std::vector<std::string>* lines,
                         int widthLimit) {
+  BreakTextIntoLines(measure, measure, text, lines, widthLimit);
+}
+
+void BreakTextIntoLines(const TextMeasure& firstLine, const TextMeasure& otherLines, const char* text,
+                        std::vector<std::string>* lines, int widthLimit) {
   if (text == nullptr || lines == nullptr) return;
+  const size_t firstIndex = lines->size();
   const size_t n = std::strlen(text);
   size_t s = 0;  // where the current line starts
   size_t i = 0;
@@ -24,6 +30,7 @@ void BreakTextIntoLines(const TextMeasure& measure, const char* text, std::vecto
       // The whole candidate line is measured again each time: widths of GBK runs
       // are not always the sum of their parts once kerning comes in.
       const size_t candidate = j - s + 1;
+      const TextMeasure& measure = lines->size() == firstIndex ? firstLine : otherLines;
       const bool overflows = candidate > kMaxLineBytes || measure.Width(text + s, candidate) > widthLimit;
       if (overflows && i > s) {
         lines->emplace_back(text + s, i - s);

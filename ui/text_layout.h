@@ -47,6 +47,12 @@ inline bool IsLeadByte(unsigned char byte) { return byte >= 0x80; }
 void BreakTextIntoLines(const TextMeasure& measure, const char* text, std::vector<std::string>* lines,
                         int widthLimit);
 
+// The same, with the first line of the text measured by firstLine and every later
+// one by otherLines: a block whose first line is drawn in a larger font breaks each
+// line in the font it is drawn in.
+void BreakTextIntoLines(const TextMeasure& firstLine, const TextMeasure& otherLines, const char* text,
+                        std::vector<std::string>* lines, int widthLimit);
+
 // A text block of the wizard: lines drawn top-aligned at x, the first at firstTop,
 // each next one stepAfterFirst below the first line, stepAfterOthers below any
 // later line.

@@ -203,18 +203,34 @@ TEST(AppWizardFolders, DriveShape) {
   EXPECT_FALSE(HasDriveShape("C:\\" + std::string(253, 'a')));  // 256 bytes
 }
 
+// Code page 1252 has no two-byte characters; 936 (GBK) has lead bytes 0x81-0xFE.
+bool NoLeadBytes(unsigned char) { return false; }
+
 TEST(AppWizardFolders, LevelsFromTheTop) {
   using V = std::vector<std::string>;
-  EXPECT_EQ(FolderLevels("D:\\A\\B\\C"), (V{"D:\\A", "D:\\A\\B", "D:\\A\\B\\C"}));
-  EXPECT_EQ(FolderLevels("D:\\A\\B\\"), (V{"D:\\A", "D:\\A\\B"}));
-  EXPECT_EQ(FolderLevels("D:\\A"), (V{"D:\\A"}));
-  EXPECT_EQ(FolderLevels("D:\\"), (V{"D:\\"}));
-  EXPECT_EQ(FolderLevels("D:\\A\\\\B"), (V{"D:\\A", "D:\\A\\", "D:\\A\\\\B"}));
-  EXPECT_TRUE(FolderLevels("\\Program Files\\X").empty());
-  EXPECT_TRUE(FolderLevels("C:\\" + std::string(253, 'a')).empty());
-  // "\x95\x5c" is one GBK character whose trail byte is a backslash.
-  EXPECT_EQ(FolderLevels("C:\\\x95\x5c\\B"), (V{"C:\\\x95\x5c", "C:\\\x95\x5c\\B"}));
-  EXPECT_EQ(FolderLevels("C:\x95\x5c\\B"), (V{"C:\x95\x5c", "C:\x95\x5c\\B"}));
+  for (sys::LeadByteTest rule : {NoLeadBytes, sys::IsGbkLeadByte}) {
+    EXPECT_EQ(FolderLevels("D:\\A\\B\\C", rule), (V{"D:\\A", "D:\\A\\B", "D:\\A\\B\\C"}));
+    EXPECT_EQ(FolderLevels("D:\\A\\B\\", rule), (V{"D:\\A", "D:\\A\\B"}));
+    EXPECT_EQ(FolderLevels("D:\\A", rule), (V{"D:\\A"}));
+    EXPECT_EQ(FolderLevels("D:\\", rule), (V{"D:\\"}));
+    EXPECT_EQ(FolderLevels("D:\\A\\\\B", rule), (V{"D:\\A", "D:\\A\\", "D:\\A\\\\B"}));
+    EXPECT_TRUE(FolderLevels("\\Program Files\\X", rule).empty());
+    EXPECT_TRUE(FolderLevels("C:\\" + std::string(253, 'a'), rule).empty());
+  }
+}
+
+TEST(AppWizardFolders, LevelsFollowTheCodePage) {
+  using V = std::vector<std::string>;
+  // 1252: "\xE9" is an e with an acute accent, a character of its own; the
+  // backslash after it separates "D:\Caf\xE9" from the next level.
+  const std::string cafe = "D:\\Caf\xE9\\New\\Sub";
+  EXPECT_EQ(FolderLevels(cafe, NoLeadBytes), (V{"D:\\Caf\xE9", "D:\\Caf\xE9\\New", cafe}));
+  // 936: "\x95\x5c" is one GBK character whose trail byte is a backslash.
+  EXPECT_EQ(FolderLevels("C:\\\x95\x5c\\B", sys::IsGbkLeadByte), (V{"C:\\\x95\x5c", "C:\\\x95\x5c\\B"}));
+  EXPECT_EQ(FolderLevels("C:\x95\x5c\\B", sys::IsGbkLeadByte), (V{"C:\x95\x5c", "C:\x95\x5c\\B"}));
+  // The same bytes read in the other code page split elsewhere.
+  EXPECT_EQ(FolderLevels("C:\\\x95\x5c\\B", NoLeadBytes), (V{"C:\\\x95", "C:\\\x95\\", "C:\\\x95\x5c\\B"}));
+  EXPECT_EQ(FolderLevels(cafe, sys::IsGbkLeadByte), (V{"D:\\Caf\xE9\\New", cafe}));
 }
 
 TEST(AppWizardFolders, DataFolderByWindowsVersion) {

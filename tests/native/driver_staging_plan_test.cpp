@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -157,14 +158,12 @@ TEST(DriverFileStagingPlan, GdiplusOnlyWhenAsked) {
   for (const StagingStep& step : plan) EXPECT_EQ(step.target.find("gdiplus"), std::string::npos);
 }
 
-TEST(DriverFileStagingPlan, RefusedWhenANameOrPathDoesNotFit) {
+TEST(DriverFileStagingPlan, RefusedWhenTheNameIsUnusableOrAFolderMissing) {
   std::vector<StagingStep> plan;
   const std::string name67(67, 'n');
   const std::string name68(68, 'n');
-  const std::string longFolder(250, 'f');
   // "<folder>\" + 67 + "UIConfig.txt" = 255 bytes exactly.
   const std::string folder175(175, 'd');
-  const std::string folder176(176, 'd');
   const std::string name300(300, 'n');
 
   StagingRequest request = Request(DriverPath::kX64);
@@ -184,9 +183,6 @@ TEST(DriverFileStagingPlan, RefusedWhenANameOrPathDoesNotFit) {
       {name300.c_str(), "C:\\Src", "D:\\Drv", "C:\\Sys"},
       {"", "C:\\Src", "D:\\Drv", "C:\\Sys"},
       {"a\\b", "C:\\Src", "D:\\Drv", "C:\\Sys"},
-      {name67.c_str(), "C:\\Src", folder176.c_str(), "C:\\Sys"},
-      {"P", longFolder.c_str(), "D:\\Drv", "C:\\Sys"},  // "...\Rillo80PrinterMonUI.dll.x64"
-      {"P", "C:\\Src", "D:\\Drv", longFolder.c_str()},
       {"P", nullptr, "D:\\Drv", "C:\\Sys"},
       {"P", "C:\\Src", nullptr, "C:\\Sys"},
       {"P", "C:\\Src", "D:\\Drv", nullptr},
@@ -202,6 +198,45 @@ TEST(DriverFileStagingPlan, RefusedWhenANameOrPathDoesNotFit) {
     EXPECT_FALSE(driver::BuildStagingPlan(bad, &plan));
     EXPECT_TRUE(plan.empty());
   }
+}
+
+// A path that does not fit drops its own step, never the plan: from a 229-byte
+// folder only "Rillo80PrinterMonUI.dll.x64" (28 bytes with its backslash) is out
+// of reach, so on the 64-bit path its copy and its delete go, on the 32-bit path
+// only the delete of that twin.
+TEST(DriverFileStagingPlan, APathThatDoesNotFitSkipsOnlyItsStep) {
+  const std::string folder229 = "C:\\" + std::string(226, 's');
+  for (DriverPath path : {DriverPath::kX64, DriverPath::kX86}) {
+    std::vector<StagingStep> full;
+    std::vector<StagingStep> cut;
+    StagingRequest request = Request(path);
+    ASSERT_TRUE(driver::BuildStagingPlan(request, &full));
+    request.sourceFolder = folder229.c_str();
+    ASSERT_TRUE(driver::BuildStagingPlan(request, &cut));
+    std::vector<std::string> missing;
+    std::vector<std::string> cutLines = Describe(cut);
+    for (std::string line : Describe(full)) {
+      // The same step from the long folder.
+      for (size_t at; (at = line.find("C:\\Src")) != std::string::npos;) line.replace(at, 6, folder229);
+      if (std::find(cutLines.begin(), cutLines.end(), line) == cutLines.end()) missing.push_back(line);
+    }
+    std::vector<std::string> expected = {"delete  > " + folder229 + "\\Rillo80PrinterMonUI.dll.x64"};
+    if (path == DriverPath::kX64) {
+      expected.insert(expected.begin(),
+                      "system " + folder229 + "\\Rillo80PrinterMonUI.dll.x64 > C:\\Sys\\PMonUI.dll");
+    }
+    EXPECT_EQ(missing, expected);
+    EXPECT_EQ(cut.size(), full.size() - expected.size());
+  }
+
+  // A system directory too long for the monitor DLLs' names skips just those copies.
+  const std::string longSystem(250, 'y');
+  StagingRequest request = Request(DriverPath::kX86);
+  request.systemDirectory = longSystem.c_str();
+  std::vector<StagingStep> plan;
+  ASSERT_TRUE(driver::BuildStagingPlan(request, &plan));
+  EXPECT_EQ(plan.size(), 37u);
+  for (const StagingStep& step : plan) EXPECT_NE(step.action, StagingAction::kCopySystemFile);
 }
 
 }  // namespace

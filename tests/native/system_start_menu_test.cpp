@@ -34,11 +34,13 @@ TEST(SystemStartMenu, ChineseNamesAreGbk) {
   EXPECT_EQ(MakeStartMenuPaths(-1, "C:\\P", "Q710", "D:\\Drv").folder, p.folder);
 }
 
-TEST(SystemStartMenu, EmptyBaseGivesAFolderAtTheDriveRoot) {
-  StartMenuPaths p = MakeStartMenuPaths(0, "", "P", "D:\\Drv");
-  ASSERT_TRUE(p.ok);
-  EXPECT_EQ(p.folder, "\\P Printer Driver");
-  EXPECT_EQ(p.shortcut, "\\P Printer Driver\\Uninstall Printer Driver.lnk");
+TEST(SystemStartMenu, EmptyBaseMakesNoShortcut) {
+  // A folder at the root of the current drive is never made.
+  for (int language : {0, 1}) {
+    StartMenuPaths p = MakeStartMenuPaths(language, "", "P", "D:\\Drv");
+    EXPECT_FALSE(p.ok);
+    EXPECT_TRUE(p.folder.empty() && p.shortcut.empty() && p.target.empty());
+  }
 }
 
 // The shortcut is the longest of the three Start-menu texts: the folder plus

@@ -97,6 +97,23 @@ TEST(SystemUninstallRecord, LanguageAndMissingServiceName) {
   EXPECT_EQ(nullStore.values[9].second, "");
 }
 
+// No shortcut path was made: the two values that name it are left out, not written
+// as empty texts; the other eight, the ini and the RunOnce entry are as always.
+TEST(SystemUninstallRecord, WithoutAShortcutItsValuesAreLeftOut) {
+  for (const char* missing : {static_cast<const char*>(nullptr), ""}) {
+    RecordingStore store;
+    InstallationRecord r = SampleRecord();
+    r.startMenuFolder = missing;
+    r.shortcutPath = missing;
+    sys::RecordInstallation(r, store);
+    std::vector<std::string> names;
+    for (const auto& v : store.values) names.push_back(v.first);
+    EXPECT_EQ(names, (std::vector<std::string>{"Data Directory", "Program Directory", "Language", "PrinterName",
+                                               "PrinterDriver", "MonitorName", "PortName", "PrinterServiceName"}));
+    EXPECT_EQ(store.calls.back(), "runonce ZulUninstaller");
+  }
+}
+
 TEST(SystemUninstallRecord, KeyThatCannotBeCreatedWritesNothingAtAll) {
   RecordingStore store;
   store.keyCreated = false;

@@ -141,6 +141,31 @@ TEST(UiConfigRewriter, OutputIsCutAtItsBufferAndStillEndsTheLine) {
   EXPECT_FALSE(driver::RewritePictureLine("Company=x\r\n", "C:\\Drv", output));
 }
 
+// The cut falls where a full path line has just ended, or inside its line end:
+// the line ends with one CR LF, never with "\r\r\n".
+TEST(UiConfigRewriter, CutAtAPathsLineEndEndsTheLineOnce) {
+  char output[driver::kUiConfigLineSize];
+  const std::string folder(250, 'F');
+  // "Logo=1, 2, 3, 4, " is 17 bytes; the first path line is 17 + 250 + 1 + name + 2.
+  struct Case {
+    size_t nameLength;
+    std::string end;  // how the output ends
+  } cases[] = {
+      {240, ".bmp\r\n"},   // the first path's CR LF at 508-509, the second path cut
+      {241, ".bmp\r\n"},   // its CR LF at 509-510: the line is full and ends there
+      {242, ".bm\r\n"},    // its CR at 510, the LF cut: the name's last byte makes room
+  };
+  for (const Case& c : cases) {
+    const std::string name = std::string(c.nameLength - 4, 'n') + ".bmp";
+    const std::string line = "Logo=1,2,3,4," + name + ",x.bmp\r\n";
+    ASSERT_TRUE(driver::RewritePictureLine(line.c_str(), folder.c_str(), output));
+    const std::string text = output;
+    EXPECT_EQ(text.substr(text.size() - c.end.size()), c.end) << c.nameLength;
+    EXPECT_EQ(text.find("\r\r"), std::string::npos) << c.nameLength;
+    EXPECT_EQ(text.find("\r\n"), text.size() - 2) << c.nameLength;
+  }
+}
+
 TEST(UiConfigRewriter, FileThatEndsInALineFeedGivesItsLastLineOnce) {
   EXPECT_EQ(Rewrite("a=1\r\nLogo=1,2,3,4,x.bmp\r\n"), "a=1\r\nLogo=1, 2, 3, 4, C:\\Drv\\x.bmp\r\n");
 }

@@ -121,16 +121,16 @@ TEST(PageLayout, TextBlockGeometry) {
   const int w = 495;
   ui::PageTextBlock block;
   ASSERT_TRUE(ui::PageTextBlockFor(0, 1, w, &block));
-  EXPECT_EQ(block.widthLimit, w - 10);
+  EXPECT_EQ(block.layout.x + block.widthLimit, w - 10) << "lines end 10 pixels short of the right edge";
   EXPECT_EQ(block.layout.x, 192);
   EXPECT_EQ(block.layout.firstTop, 20);
   EXPECT_EQ(ui::TextBlockLineTop(block.layout, 0), 20);
   EXPECT_EQ(ui::TextBlockLineTop(block.layout, 1), 50);
   EXPECT_EQ(ui::TextBlockLineTop(block.layout, 2), 66);
-  EXPECT_TRUE(block.titleFontBreaks);
   EXPECT_TRUE(block.titleFontFirstLine);
   ASSERT_TRUE(ui::PageTextBlockFor(0, 0, w, &block));
   EXPECT_EQ(block.layout.x, 180);
+  EXPECT_EQ(block.layout.x + block.widthLimit, w - 10);
 
   for (int page : {3, 4, 7, 8}) {
     for (int language : {0, 1}) {
@@ -141,7 +141,6 @@ TEST(PageLayout, TextBlockGeometry) {
       EXPECT_EQ(ui::TextBlockLineTop(block.layout, 0), 70) << "page " << page;
       EXPECT_EQ(ui::TextBlockLineTop(block.layout, 1), 70 + step) << "page " << page;
       EXPECT_EQ(ui::TextBlockLineTop(block.layout, 2), 70 + 2 * step) << "page " << page;
-      EXPECT_FALSE(block.titleFontBreaks) << "page " << page;
       EXPECT_FALSE(block.titleFontFirstLine) << "page " << page;
     }
   }

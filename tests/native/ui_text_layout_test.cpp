@@ -26,8 +26,9 @@ class FakeMeasure : public ui::TextMeasure {
     // A run that stops between a lead byte and its trail byte; a lead byte that
     // ends the whole text has no trail byte and counts as a character of its own.
     if (k != count && bytes[count] != '\0') splitRuns++;
-    return static_cast<int>(count) * kUnit;
+    return static_cast<int>(count) * unit;
   }
+  int unit = kUnit;
   mutable std::vector<std::string> runs;
   mutable int splitRuns = 0;
 };
@@ -116,6 +117,20 @@ TEST(TextBreaking, MeasuresTheWholeCandidateLineForEveryCharacter) {
   // character that did not fit, which is not measured again on its own.
   EXPECT_EQ(measure.runs, (Lines{"A", "AB", "AB" + kZhong, kZhong + "C", "D"}));
   EXPECT_EQ(lines, (Lines{"AB", kZhong + "C", "D"}));
+}
+
+// A block whose first line is drawn in a larger font: that line is measured in it
+// (here twice as wide), every later one in the other, also when the first line
+// ends by wrapping and when the array already held lines.
+TEST(TextBreaking, FirstLineHasAMeasureOfItsOwn) {
+  FakeMeasure first;
+  first.unit = 2 * kUnit;
+  FakeMeasure others;
+  std::vector<std::string> lines = {"kept"};
+  BreakTextIntoLines(first, others, "ABCDE\nFGHIJ", &lines, 4 * kUnit);
+  EXPECT_EQ(lines, (Lines{"kept", "AB", "CDE", "FGHI", "J"}));
+  EXPECT_EQ(first.runs, (Lines{"A", "AB", "ABC"}));
+  EXPECT_EQ(others.runs.front(), "CD");
 }
 
 TEST(TextBreaking, NoLineExceedsTheLineBuffer) {

@@ -5,9 +5,11 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "app/control_libraries_win.h"
 #include "app/folder_path_win.h"
@@ -16,6 +18,8 @@
 #include "app/setup_wizard_dialog_win.h"
 #include "app/worker_thread_win.h"
 #include "resources/resource_ids.h"
+#include "ui/gdi_objects_win.h"
+#include "ui/page_layout.h"
 #include "ui/panel_messages_win.h"
 #include "win_support.h"
 
@@ -325,7 +329,8 @@ TEST_F(WizardTest, NextAndBackThroughTheFirstFourPages) {
     EXPECT_TRUE(d.Visible(IDC_BACK));
     EXPECT_EQ(d.Text(IDC_LICENSE_ACCEPT), "I have read and accept the license terms");
     EXPECT_EQ(d.Text(IDC_LICENSE_DECLINE), "I do not accept the license terms");
-    // The licence view sits at y = 80 from the radios' left edge, ending 5 above them.
+    // The licence view sits at the radios' left edge, ending 5 above them, and below
+    // the prompt: at y = 80 under a one-line prompt, 16 lower for each further line.
     RECT radio = {}, view = {}, client = {};
     GetWindowRect(d.Item(IDC_LICENSE_ACCEPT), &radio);
     MapWindowPoints(nullptr, d.wizard(), reinterpret_cast<POINT*>(&radio), 2);
@@ -333,7 +338,8 @@ TEST_F(WizardTest, NextAndBackThroughTheFirstFourPages) {
     MapWindowPoints(nullptr, d.wizard(), reinterpret_cast<POINT*>(&view), 2);
     GetClientRect(d.wizard(), &client);
     EXPECT_EQ(view.left, radio.left);
-    EXPECT_EQ(view.top, 80);
+    EXPECT_GE(view.top, 80);
+    EXPECT_EQ((view.top - 80) % 16, 0) << view.top;
     EXPECT_EQ(view.right - view.left, client.right - 2 * radio.left);
     EXPECT_EQ(view.bottom, radio.top - 5);
 
@@ -453,15 +459,105 @@ TEST_F(WizardTest, FolderChecksShowTheirMessagesAndStayOnPage2) {
     }
     EXPECT_EQ(g_dataFolder[0], '\0') << "no data folder while the checks fail";
 
-    // Passed on page 2, then made too long on page 3: refused there too.
+    // Passed on page 2, then typed over on page 3: checked there again, with the
+    // same messages; an empty field would unpack into the root of the drive.
     d.SetFolder(work_.File("Dest"));
     d.Click(IDC_NEXT);
     ASSERT_EQ(d.Page(), 3);
-    d.SetFolder(longFolder);
-    box = d.NextExpectingBox();
-    ASSERT_TRUE(box.shown);
-    EXPECT_EQ(box.text, "The folder is not a valid folder!");
-    EXPECT_EQ(d.Page(), 3);
+    for (const std::string& bad : {std::string(""), std::string("Q:\\No\\Such\\Drive"), longFolder}) {
+      d.SetFolder(bad);
+      box = d.NextExpectingBox();
+      ASSERT_TRUE(box.shown) << bad;
+      EXPECT_EQ(box.caption, "The wizard") << bad;
+      EXPECT_EQ(box.text, bad.empty() ? "The folder is empty!" : "The folder is not a valid folder!") << bad;
+      EXPECT_EQ(d.Page(), 3) << bad;
+      EXPECT_TRUE(d.FolderFieldVisible()) << bad;
+    }
+  });
+}
+
+// The page controls land where the painted layout expects them, whatever the
+// dialog font's metrics: every one inside the panel, the licence radios above its
+// bottom edge, each Printer Settings control and painted label inside one of the
+// three frames, the folder field and Browse inside the "Target folder" frame, and
+// the one-line prompt within the panel. English here; Chinese under the Chinese
+// locale (tests/scripts/windows_app_chinese_locale.sh), where the texts are
+// measured as Chinese.
+TEST_F(WizardTest, PageControlsLieInsideThePanelAndTheirFrames) {
+  const int language = std::getenv("APP_CHINESE_LOCALE") ? 1 : 0;
+  SetupWizardDialog wizard;
+  wizard.SetApplicationLanguage(language);
+  Run(wizard, [&](const Driver& d) {
+    RECT panel = {};
+    GetClientRect(d.panel(), &panel);
+    ASSERT_GT(panel.right, 400);
+    auto rectOf = [&](HWND control) {
+      RECT r = {};
+      GetWindowRect(control, &r);
+      MapWindowPoints(nullptr, d.panel(), reinterpret_cast<POINT*>(&r), 2);
+      return r;
+    };
+    auto describe = [](const RECT& r) {
+      return "(" + std::to_string(r.left) + "," + std::to_string(r.top) + ")-(" + std::to_string(r.right) + "," +
+             std::to_string(r.bottom) + ")";
+    };
+    // Strictly inside the frame's lines (its right column and bottom row are drawn).
+    auto inside = [](const RECT& r, const ui::FrameRect& f) {
+      return r.left > f.left && r.top > f.top && r.right <= f.right && r.bottom <= f.bottom;
+    };
+    d.Click(IDC_NEXT);  // page 1 places the licence view
+    ASSERT_EQ(d.Page(), 1);
+
+    for (HWND child = GetWindow(d.wizard(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+      const int id = GetDlgCtrlID(child);
+      if (child == d.panel() || id == IDC_NEXT || id == IDC_BACK || id == IDC_CANCEL_FINISH) continue;
+      const RECT r = rectOf(child);
+      EXPECT_TRUE(r.left >= 0 && r.top >= 0 && r.right <= panel.right && r.bottom <= panel.bottom)
+          << "control " << id << " at " << describe(r) << " leaves the panel " << describe(panel);
+    }
+    const RECT accept = rectOf(d.Item(IDC_LICENSE_ACCEPT));
+    const RECT decline = rectOf(d.Item(IDC_LICENSE_DECLINE));
+    const RECT licence = rectOf(d.Item(IDC_LICENSE_TEXT));
+    EXPECT_LE(decline.bottom, panel.bottom);
+    EXPECT_LE(accept.bottom, decline.top + 1);
+    EXPECT_LT(licence.bottom, accept.top);
+
+    ui::Font body = ui::MakePlainFont(ui::kBodyFont.height, ui::kBodyFont.weight, ui::kPageFontFace);
+    HDC screen = GetDC(nullptr);
+    auto extent = [&](const char* text) {
+      ui::SelectedObject font(screen, body.Get());
+      SIZE size = {0, 0};
+      GetTextExtentPoint32A(screen, text, static_cast<int>(std::strlen(text)), &size);
+      return size;
+    };
+    // The prompt's lines, 16 pixels apart from y = 58 and at most 10 pixels short of
+    // the right edge, leave room for the whole prompt above the licence view.
+    const SIZE prompt = extent(ui::PagePrompt(1, language));
+    const int lines = (licence.top - 6 - 58) / 16;
+    EXPECT_GE(lines * (panel.right - 10 - accept.left), prompt.cx) << "the licence prompt is cut";
+
+    std::vector<ui::FrameRect> frames;
+    for (size_t k = 0; k < ui::kSettingsFrameCount; ++k) frames.push_back(ui::SettingsFrame(k, language, panel.right).frame);
+    auto inOneFrame = [&](const RECT& r) {
+      int count = 0;
+      for (const ui::FrameRect& f : frames) count += inside(r, f) ? 1 : 0;
+      return count == 1;
+    };
+    for (int id : kPrinterSettingsControls) {
+      const RECT r = rectOf(d.Item(id));
+      EXPECT_TRUE(inOneFrame(r)) << "control " << id << " at " << describe(r);
+    }
+    for (const ui::FieldLabel& label : ui::kFieldLabels) {
+      const RECT anchor = rectOf(d.Item(label.controlId));
+      const SIZE size = extent(ui::ByLanguage(language, label.chinese, label.english));
+      const RECT painted = {ui::LabelLeft(anchor.right, size.cx), anchor.top, anchor.right, anchor.top + size.cy};
+      EXPECT_TRUE(inOneFrame(painted)) << "label of " << label.controlId << " at " << describe(painted);
+    }
+    ReleaseDC(nullptr, screen);
+
+    HWND field = FindWindowExA(d.panel(), nullptr, nullptr, nullptr);
+    EXPECT_TRUE(inside(rectOf(field), ui::kTargetFolderFrame)) << describe(rectOf(field));
+    EXPECT_TRUE(inside(rectOf(d.Item(IDC_BROWSE)), ui::kTargetFolderFrame)) << describe(rectOf(d.Item(IDC_BROWSE)));
   });
 }
 
@@ -726,8 +822,27 @@ TEST(AppStartup, UsablePrinterNameShowsNothing) {
   EXPECT_TRUE(AcceptPrinterName(std::string(67, 'p').c_str(), 1, nullptr));
 }
 
-TEST(AppStartup, DllSearchIsRestrictedToTheSystemDirectory) {
-  // Wine and every supported Windows have the call; it must succeed.
-  EXPECT_TRUE(RestrictDllSearchToSystem());
+// What start-up says when it cannot go on, in the language chosen.
+TEST(AppStartup, FailuresAreReportedInTheChosenLanguage) {
+  struct Case {
+    const char* library;
+    int language;
+    const char* text;
+    const char* caption;
+  } cases[] = {
+      {"riched32.dll", 0, "Setup cannot start: the system component riched32.dll could not be loaded.", "The wizard"},
+      {"comctl32.dll", 1, "安装程序无法启动：无法加载系统组件 comctl32.dll。", "安裝Marlo打印机驱动"},
+      {nullptr, 0, "Setup cannot start: the wizard window could not be created.", "The wizard"},
+  };
+  for (const Case& c : cases) {
+    NameBoxJob job = {GetCurrentThreadId(), {}};
+    WorkerThread helper;
+    ASSERT_TRUE(helper.Start(&DismissTopLevelBox, &job));
+    ReportStartupFailure(c.library, c.language, nullptr);
+    EXPECT_TRUE(helper.Wait(30000));
+    ASSERT_TRUE(job.box.shown);
+    EXPECT_EQ(job.box.text, c.text);
+    EXPECT_EQ(job.box.caption, c.caption);
+  }
 }
 

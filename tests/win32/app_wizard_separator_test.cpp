@@ -1,7 +1,8 @@
-// The wizard dialog's etched separator above its buttons, read back from the pixels
-// of the running dialog: a line in RGB(172,168,153) on row DH - 50 and a white line
-// on row DH - 49, each from column 1 up to column DW - 2 (LineTo leaves out its end
-// point), with the dialog's face colour beside and below them.
+// Pixels of the running wizard dialog: the etched separator above its buttons (a
+// line in RGB(172,168,153) on row DH - 50 and a white line on row DH - 49, each from
+// column 1 up to column DW - 2, LineTo leaving out its end point, with the dialog's
+// face colour beside and below them), and the page's colour behind the captions of
+// the licence radios and the default-printer box, which lie on the painted page.
 //
 // How the pixels are read: the dialog draws the separator only in its WM_PAINT
 // handler, between BeginPaint and EndPaint, and does not answer WM_PRINTCLIENT.
@@ -18,6 +19,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <string>
 #include <type_traits>
@@ -26,6 +28,7 @@
 #include "app/setup_wizard_dialog_win.h"
 #include "app/worker_thread_win.h"
 #include "resources/resource_ids.h"
+#include "ui/panel_messages_win.h"
 #include "ui/dib_canvas_win.h"
 #include "win_support.h"
 
@@ -47,6 +50,8 @@ BOOL CALLBACK MatchWizard(HWND hwnd, LPARAM param) {
 // Two copies of the dialog's client area, taken while it runs.
 struct Capture {
   DWORD uiThread = 0;
+  // Run on the helper thread before the repaint: brings the wizard to what is read.
+  std::function<void(HWND wizard)> prepare;
   bool found = false;
   RECT client = {0, 0, 0, 0};
   std::unique_ptr<ui::DibCanvas> fromWindow;
@@ -80,6 +85,7 @@ DWORD CaptureThenCancel(void* raw) {
   }
   if (!wizard) return 1;
   job->found = true;
+  if (job->prepare) job->prepare(wizard);
   GetClientRect(wizard, &job->client);
   // A full repaint, handled on the dialog's thread before this returns; the WM_NULL
   // behind it makes sure nothing of it is still queued.
@@ -176,5 +182,53 @@ TEST_F(WizardSeparatorTest, EtchedLineAndWhiteLineRunAcrossTheBottomStrip) {
     EXPECT_EQ(canvas->Pixel(dw - 1, dh - 51), face);
     EXPECT_EQ(canvas->Pixel(dw - 2, dh - 51), face);
     EXPECT_NE(canvas->Pixel(dw / 2, dh - 51), kEtch) << "nothing etched inside the panel";
+  }
+}
+
+// Where a radio or check box lies, the dialog's face colour never shows: the space
+// around the box and behind the caption is the page's colour. Page 1 for the radios;
+// the check box on page 5, shown as the engine shows it.
+TEST_F(WizardSeparatorTest, CaptionsOfRadiosAndCheckBoxShowThePageColour) {
+  const COLORREF page = RGB(236, 233, 216);
+  const COLORREF face = GetSysColor(COLOR_BTNFACE);
+  ASSERT_NE(face, page);
+  for (int id : {IDC_LICENSE_ACCEPT, IDC_LICENSE_DECLINE, IDC_SET_DEFAULT}) {
+    SCOPED_TRACE("control " + std::to_string(id));
+    SetupWizardDialog wizard;
+    wizard.SetApplicationLanguage(0);
+    Capture job;
+    job.uiThread = GetCurrentThreadId();
+    RECT rect = {0, 0, 0, 0};
+    job.prepare = [&](HWND dialog) {
+      if (id == IDC_SET_DEFAULT) {
+        SendPanelPage(FindWindowExA(dialog, nullptr, "SetupWizardPanel", nullptr), 5);
+        SetDlgItemTextA(dialog, IDC_SET_DEFAULT, "Set Default Printer");
+        ShowWindow(GetDlgItem(dialog, IDC_SET_DEFAULT), SW_SHOW);
+      } else {
+        SendMessageA(GetDlgItem(dialog, IDC_NEXT), BM_CLICK, 0, 0);
+      }
+      GetWindowRect(GetDlgItem(dialog, id), &rect);
+      MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&rect), 2);
+    };
+    WorkerThread helper;
+    ASSERT_TRUE(helper.Start(&CaptureThenCancel, &job));
+    wizard.DoModal();
+    ASSERT_TRUE(helper.Wait(60000));
+    ASSERT_TRUE(job.found) << "the wizard never appeared";
+    ASSERT_NE(job.fromWindow, nullptr);
+    ASSERT_GT(rect.right - rect.left, 20);
+    int faceCount = 0;
+    int pageCount = 0;
+    int all = 0;
+    for (int y = rect.top; y < rect.bottom; ++y) {
+      for (int x = rect.left; x < rect.right; ++x) {
+        const COLORREF p = job.fromWindow->Pixel(x, y);
+        faceCount += p == face ? 1 : 0;
+        pageCount += p == page ? 1 : 0;
+        ++all;
+      }
+    }
+    EXPECT_EQ(faceCount, 0) << "pixels in the face colour";
+    EXPECT_GT(pageCount, all / 2) << "pixels in the page colour, of " << all;
   }
 }

@@ -2,6 +2,7 @@
 // base, folder, shortcut in the all-users Programs folder.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <shlobj.h>
 
 #include <string>
 
@@ -40,8 +41,11 @@ TEST(SystemStartMenuBase, EnglishIsTheCommonProgramsFolder) {
   EXPECT_TRUE(IsFolder(base)) << base;
 }
 
-// Without the "Common Programs" value the base is empty. The value is put back.
-TEST(SystemStartMenuBase, EnglishWithoutTheValueIsEmpty) {
+// Without a usable "Common Programs" value the base is the shell's all-users
+// Programs folder, never empty. The value is put back.
+TEST(SystemStartMenuBase, EnglishWithoutTheValueFallsBackToTheShell) {
+  char common[MAX_PATH] = {};
+  ASSERT_EQ(SHGetFolderPathA(nullptr, CSIDL_COMMON_PROGRAMS, nullptr, SHGFP_TYPE_CURRENT, common), S_OK);
   sys::RegistryKey key;
   ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, kShellFolders, 0, KEY_READ | KEY_WRITE, key.Receive()), ERROR_SUCCESS);
   char saved[MAX_PATH] = {};
@@ -49,6 +53,10 @@ TEST(SystemStartMenuBase, EnglishWithoutTheValueIsEmpty) {
   DWORD type = 0;
   ASSERT_EQ(RegQueryValueExA(key.get(), "Common Programs", nullptr, &type, reinterpret_cast<BYTE*>(saved), &size),
             ERROR_SUCCESS);
+  // Another folder in the value shows which of the two the base came from.
+  const char elsewhere[] = "C:\\Elsewhere\\Programs";
+  RegSetValueExA(key.get(), "Common Programs", 0, REG_SZ, reinterpret_cast<const BYTE*>(elsewhere), sizeof elsewhere);
+  std::string fromValue = sys::StartMenuBase(0);
   ASSERT_EQ(RegDeleteValueA(key.get(), "Common Programs"), ERROR_SUCCESS);
   std::string missing = sys::StartMenuBase(0);
   // A value of another type is not taken as a path either.
@@ -56,8 +64,9 @@ TEST(SystemStartMenuBase, EnglishWithoutTheValueIsEmpty) {
   RegSetValueExA(key.get(), "Common Programs", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number), sizeof number);
   std::string wrongType = sys::StartMenuBase(0);
   RegSetValueExA(key.get(), "Common Programs", 0, type, reinterpret_cast<const BYTE*>(saved), size);
-  EXPECT_EQ(missing, "");
-  EXPECT_EQ(wrongType, "");
+  EXPECT_EQ(fromValue, elsewhere);
+  EXPECT_EQ(missing, common);
+  EXPECT_EQ(wrongType, common);
   EXPECT_EQ(sys::StartMenuBase(0), std::string(saved));
 }
 

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <map>
 #include <string>
@@ -215,6 +216,23 @@ TEST_F(PagePainting, MissingPicturesLeaveTheRestOfThePage) {
   EXPECT_EQ(InkIn(one, Box{kW - 154, 0, kW - 14, 54}, kWhite), 0);
 }
 
+// A long welcome text is broken to fit the panel from where its lines start, each
+// line measured in the font it is drawn in: nothing reaches the last 10 columns,
+// and the wrapped lines use the room up to them (the body font is narrower than the
+// title font the first line is drawn in).
+TEST_F(PagePainting, WelcomeTextStaysInsideThePanel) {
+  std::string words;
+  for (int i = 0; i < 20; ++i) words += "Wide words fill the line ";
+  std::snprintf(config_.sections[0], sizeof config_.sections[0], "Welcome to the long setup\n%s", words.c_str());
+  for (int language : {0, 1}) {
+    SCOPED_TRACE("language " + std::to_string(language));
+    ui::DibCanvas canvas(kW, kH, kStale);
+    Paint(canvas, 0, language);
+    EXPECT_EQ(InkIn(canvas, Box{kW - 10, 0, kW, kH}, kWhite), 0);
+    EXPECT_GT(InkIn(canvas, Box{kW - 40, 50, kW - 10, 66}, kWhite), 0) << "the second line runs close to the edge";
+  }
+}
+
 TEST_F(PagePainting, HeadingInkWhereTheHeadingGoes) {
   for (int language : {0, 1}) {
     for (int page = 1; page <= 8; ++page) {
@@ -245,7 +263,12 @@ TEST_F(PagePainting, PromptsFollowTheFirstLicenceRadio) {
       const SIZE size = Extent(canvas.Dc(), 15, 400, ui::PagePrompt(page, language));
       EXPECT_GT(InkIn(canvas, Box{22, 58, std::min<int>(22 + size.cx, kW), 58 + size.cy}, kBackground), 0);
       EXPECT_EQ(InkIn(canvas, Box{0, 55, 21, kH}, kBackground), 0) << "ink left of the radio's edge";
-      EXPECT_EQ(InkIn(canvas, Box{0, 58 + size.cy + 2, kW, kH}, kBackground), 0) << "ink below the prompt";
+      EXPECT_EQ(InkIn(canvas, Box{kW - 10, 55, kW, kH}, kBackground), 0) << "ink at the panel's right edge";
+      // A prompt wider than the room is broken, its next line 16 pixels lower; one
+      // that fits keeps one line.
+      const bool fits = 22 + size.cx <= kW - 10;
+      EXPECT_EQ(InkIn(canvas, Box{0, 74, kW, 74 + size.cy}, kBackground) > 0, !fits) << "second line";
+      EXPECT_EQ(InkIn(canvas, Box{0, 90 + size.cy, kW, kH}, kBackground), 0) << "ink below the prompt";
     }
   }
   // Moving the radio moves the prompt.

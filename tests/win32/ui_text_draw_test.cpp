@@ -121,7 +121,7 @@ TEST(TextDrawing, TextBlockPutsLinesAtTheirTopsAndSkipsEmptyOnes) {
 
   // Line tops 10 (title), 40 (empty), 56, 72.
   const ui::TextBlockLayout layout{12, 10, 30, 16};
-  ui::DrawTextBlock(canvas.Dc(), "WELCOME\n\nHHHH\nHHHH", 280, layout, title.Get(), title.Get(), body.Get());
+  ui::DrawTextBlock(canvas.Dc(), "WELCOME\n\nHHHH\nHHHH", 280, layout, title.Get(), body.Get());
   EXPECT_EQ(GetCurrentObject(canvas.Dc(), OBJ_FONT), before.Get());
 
   const std::vector<bool> rows = InkedRows(canvas, white);
@@ -148,8 +148,7 @@ TEST(TextDrawing, TextBlockWrapsAtTheLimit) {
   ASSERT_TRUE(canvas.Ready());
   ui::Font body = ui::MakePlainFont(15, 400, "Tahoma");
   const int limit = 100;
-  ui::DrawTextBlock(canvas.Dc(), "HHHHHHHHHHHHHHHHHHHHHHHHHHHHHH", limit, {10, 5, 40, 40}, body.Get(), body.Get(),
-                    body.Get());
+  ui::DrawTextBlock(canvas.Dc(), "HHHHHHHHHHHHHHHHHHHHHHHHHHHHHH", limit, {10, 5, 40, 40}, body.Get(), body.Get());
   // A wrapped block stays within x .. x + limit and uses more than one line.
   for (int y = 0; y < canvas.Height(); ++y)
     for (int x = 10 + limit + 2; x < canvas.Width(); ++x) ASSERT_EQ(canvas.Pixel(x, y), white) << x << ", " << y;
