@@ -512,10 +512,9 @@ TEST(AppTemplates, WizardTemplateCreatesEveryControlWhereItBelongs) {
   EXPECT_EQ(t.cx, 357);
   EXPECT_EQ(t.cy, 232);
   EXPECT_EQ(t.face, L"MS Sans Serif");
-  // 8 points: the page controls keep their dialog-unit places, and the pixel
-  // layout around them (buttons at the bottom, the settings frames) fits only
-  // dialog units of an 8-point face; at 9 the licence radios covered Back and Next.
-  EXPECT_EQ(t.pointSize, 8);
+  // The face sizes the controls' own texts only: the wizard places its controls at
+  // a fixed scale, whatever the face's dialog units.
+  EXPECT_EQ(t.pointSize, 9);
   EXPECT_TRUE(t.style & WS_MINIMIZEBOX);
   EXPECT_TRUE(t.exStyle & WS_EX_APPWINDOW);
   EXPECT_TRUE(FindItem(t, IDC_LICENSE_ACCEPT)->style & WS_GROUP);
