@@ -87,3 +87,17 @@ foreach(script ${WIN_SCRIPT_TESTS})
     "OBJDUMP=${CMAKE_OBJDUMP};WINE_RUN=${REPO_ROOT}/scripts/wine-run;WINE_ROOT=${WINE_ROOT};WINE_ARCH=${WINE_ARCH};BUILD_DIR=${CMAKE_BINARY_DIR};PAYLOAD_TOOL=${PAYLOAD_TOOL};SAMPLE_PAYLOAD=${SAMPLE_PAYLOAD}")
 endforeach()
 add_subdirectory(${REPO_ROOT}/tests/e2e ${CMAKE_BINARY_DIR}/e2e)
+
+# The shipped case: the i686 programs on 64-bit Windows, in a 64-bit prefix where
+# Wine runs them under WOW64. The Windows-side suites whose outcome depends on the
+# process's bitness or the system's (paths, registry views, the spooler, start-up),
+# and a whole installation.
+if(WINE_ARCH STREQUAL win32)
+  add_test(NAME windows-tests-wow64 COMMAND ${REPO_ROOT}/scripts/wine-run ${WINE_ROOT} win64
+    $<TARGET_FILE:windows-tests>
+    "--gtest_filter=System*:Payload*:AppendedPayload.*:DriverStaging.*:EngineRun.*:PrinterSettingsPageWin.*:AppWizardStartup.*:AppFolderPath.*:AppStartup*:SetupProgram.*")
+  set_tests_properties(windows-tests-wow64 PROPERTIES SKIP_RETURN_CODE 77 WORKING_DIRECTORY ${CMAKE_BINARY_DIR})
+  add_test(NAME wow64_e2e_install COMMAND bash ${REPO_ROOT}/tests/scripts/wow64_e2e_install.sh)
+  set_tests_properties(wow64_e2e_install PROPERTIES SKIP_RETURN_CODE 77 ENVIRONMENT
+    "WINE_RUN=${REPO_ROOT}/scripts/wine-run;WINE_ROOT=${WINE_ROOT};WINE_ARCH=win64;BUILD_DIR=${CMAKE_BINARY_DIR}")
+endif()

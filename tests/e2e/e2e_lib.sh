@@ -93,9 +93,11 @@ map_drive() {
   trap "rm -f '$E2E_PREFIX/dosdevices/$1:'; e2e_finish" EXIT
 }
 
-# The installation engine takes the 64-bit path in a 64-bit program (build/win64) and
-# the 32-bit path in a 32-bit program in a 32-bit prefix (build/win32, where
-# IsWow64Process says no). The paths differ in the spooler's driver folder (what
+# The installation engine takes the 64-bit path on 64-bit Windows: in a 64-bit program
+# (build/win64) and in a 32-bit one in a 64-bit prefix (build/win32 under WOW64,
+# tests/scripts/wow64_e2e_install.sh); the 32-bit path in a 32-bit program in a
+# 32-bit prefix (build/win32, where IsWow64Process says no). So the prefix's
+# architecture decides. The paths differ in the spooler's driver folder (what
 # GetPrinterDriverDirectoryA gives for the environment), the package files the driver
 # and monitor DLLs are staged from, the Install log's wording and the registry view
 # the uninstall record is read in; every script takes them from here.

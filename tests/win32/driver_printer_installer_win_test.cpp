@@ -457,12 +457,7 @@ TEST_F(EngineRun, NativePathAddsTheNextFreeNameWithItsDataAndDefault) {
   AddExistingPrinter(printer_ + " (1)");
   const std::string added = printer_ + " (2)";
 
-  // The entry picks the path: the test process is no WOW64 process (the i686
-  // build runs in a 32-bit prefix), so the build decides: the 64-bit path in the
-  // x86_64 build, the 32-bit path in the i686 build (the log's wording below
-  // shows which ran).
-  EXPECT_FALSE(driver::IsWow64());
-  EXPECT_EQ(Install(Path::kChosenByTheEntry, 1), 1);
+  EXPECT_EQ(Install(NativePath(), 1), 1);
   EXPECT_EQ(finalPage_, 5) << "success leaves the page to the installation run";
 
   const PrinterFacts facts = FactsOf(added);
@@ -525,6 +520,31 @@ TEST_F(EngineRun, NativePathObeysAnotherPortAndAClearedBox) {
   EXPECT_EQ(facts.port, "LPT1:");
   EXPECT_EQ(PrinterData(printer_, "Language").bytes, std::string("\0\0\0\0", 4));
   EXPECT_EQ(DefaultPrinter(), kPrefix + " Keeps Default");
+}
+
+// The entry takes the 64-bit path on 64-bit Windows, whether the program is a
+// 64-bit build or, as nearly every user has it, the 32-bit one under WOW64 (the
+// i686 build in a 64-bit prefix); the 32-bit path only on 32-bit Windows.
+TEST_F(EngineRun, EntryTakesTheSixtyFourBitPathOnSixtyFourBitWindows) {
+  char wow64Directory[MAX_PATH] = {};
+  const bool underWow64 =
+      sizeof(void*) == 4 && GetSystemWow64DirectoryA(wow64Directory, sizeof wow64Directory) > 0;
+  EXPECT_EQ(driver::IsWow64(), underWow64);
+  Configure("Entry");
+  const int result = Install(Path::kChosenByTheEntry, 0);
+  if (underWow64) {
+    // Wine has no spooler service: the spooler runs inside this 32-bit process and
+    // finds drivers only under "Windows NT x86", so the "Windows x64" driver is not
+    // found for the printer (87 from Wine's ANSI wrapper). On Windows the 64-bit
+    // spooler service takes it.
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(finalPage_, 8);
+    EXPECT_EQ(NewLog(), LogBeforeThePrinter(Path::kX64) + "AddPrinter Error=87" + LineEnd());
+  } else {
+    EXPECT_EQ(result, 1);
+    EXPECT_EQ(NewLog(), LogBeforeThePrinter(NativePath()));
+    EXPECT_TRUE(FactsOf(printer_).found);
+  }
 }
 
 TEST_F(EngineRun, ForeignPathFailsAtThePrinter) {

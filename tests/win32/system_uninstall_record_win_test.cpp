@@ -1,5 +1,7 @@
-// The uninstall record in Wine's real registry and profile files. This is a 64-bit
-// process, so KEY_WOW64_64KEY and the plain view are the same view here.
+// The uninstall record in Wine's real registry and profile files. The key goes into
+// the 64-bit view of the registry: the same as the plain view in a 64-bit process
+// or on 32-bit Windows, but not for the i686 build in a 64-bit prefix (WOW64), where
+// a plain write would land under Wow6432Node.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -46,7 +48,12 @@ class SystemUninstallRecordStore : public testing::Test {
   }
   void TearDown() override { RemoveKey(); }
 
-  void RemoveKey() { RegDeleteTreeA(HKEY_LOCAL_MACHINE, subKey_.c_str()); }
+  void RemoveKey() {
+    RegistryKey software;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE", 0, KEY_ALL_ACCESS | KEY_WOW64_64KEY, software.Receive()) ==
+        ERROR_SUCCESS)
+      RegDeleteTreeA(software.get(), printer_.c_str());
+  }
 
   RegistryKey OpenPrinterKey() {
     RegistryKey key;
@@ -106,6 +113,14 @@ TEST_F(SystemUninstallRecordStore, WritesTenStringsWithTheirNulAndTheIni) {
                              nullptr, nullptr, nullptr),
             ERROR_SUCCESS);
   EXPECT_EQ(valueCount, 10u);
+
+  // Under WOW64 the 32-bit view (Software\Wow6432Node) has no such key.
+  char wow64Directory[MAX_PATH] = {};
+  if (sizeof(void*) == 4 && GetSystemWow64DirectoryA(wow64Directory, sizeof wow64Directory) > 0) {
+    RegistryKey plain;
+    EXPECT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, subKey_.c_str(), 0, KEY_READ | KEY_WOW64_32KEY, plain.Receive()),
+              ERROR_FILE_NOT_FOUND);
+  }
 
   // Uninstall.ini: one section with one key.
   std::string ini = folder_.File("Uninstall.ini");
