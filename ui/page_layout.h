@@ -62,9 +62,9 @@ constexpr int kPromptAnchorControl = IDC_LICENSE_ACCEPT;
 constexpr int kPromptY = 58;
 const char* PagePrompt(int page, int languageFlag);
 
-// A prompt wider than the panel is broken into lines (16 pixels apart) that end 10
-// pixels short of its right edge, in whatever font the platform gives the page's
-// face; the licence view then starts below the last line: 80 for a one-line
+// A prompt wider than the panel is broken between words into lines (16 pixels
+// apart) that end 10 pixels short of its right edge, in whatever font the platform
+// gives the page's face; the licence view then starts below the last line: 80 for a one-line
 // prompt, 16 lower for every further line.
 constexpr int kPromptLineStep = 16;
 constexpr int kPromptRightMargin = 10;

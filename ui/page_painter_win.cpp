@@ -85,7 +85,7 @@ void DrawPrompt(HDC dc, const PageState& state, int width, HFONT body) {
   if (!state.controlRect || !state.controlRect(kPromptAnchorControl, &anchor)) return;
   const TextBlockLayout layout{anchor.left, kPromptY, kPromptLineStep, kPromptLineStep};
   DrawTextBlock(dc, PagePrompt(state.page, state.languageFlag), PromptWidthLimit(width, anchor.left), layout, body,
-                body);
+                body, true);
 }
 
 void DrawSettingsPage(HDC dc, const PageState& state, int width, HFONT body) {
@@ -193,7 +193,7 @@ size_t PromptLineCount(int page, int languageFlag, int clientWidth, int x) {
   {
     Font body = MakePlainFont(kBodyFont.height, kBodyFont.weight, kPageFontFace);
     SelectedObject font(screen, body.Get());
-    BreakTextIntoLines(screen, prompt, &lines, PromptWidthLimit(clientWidth, x));
+    BreakTextAtWords(DcTextMeasure(screen), prompt, &lines, PromptWidthLimit(clientWidth, x));
   }
   ReleaseDC(nullptr, screen);
   return lines.size();

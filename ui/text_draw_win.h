@@ -31,8 +31,9 @@ void BreakTextIntoLines(HDC dc, const char* text, std::vector<std::string>* line
 // then drawn line by line with TextOutA at (layout.x, TextBlockLineTop(layout, k)).
 // Empty lines only take their step. A null font leaves the context's current font
 // in place for its lines. The previous font is selected again on return; text
-// colour and background mode are the caller's.
+// colour and background mode are the caller's. keepWords breaks with
+// BreakTextAtWords (one font for all lines: otherFont).
 void DrawTextBlock(HDC dc, const char* text, int widthLimit, const TextBlockLayout& layout, HFONT firstLineFont,
-                   HFONT otherFont);
+                   HFONT otherFont, bool keepWords = false);
 
 }  // namespace ui

@@ -6,17 +6,18 @@
 
 namespace ui {
 
-void BreakTextIntoLines(const TextMeasure& measure, const char* text, std::vector<std::string>* lines,
-                        int widthLimit) {
-  BreakTextIntoLines(measure, measure, text, lines, widthLimit);
-}
+namespace {
 
-void BreakTextIntoLines(const TextMeasure& firstLine, const TextMeasure& otherLines, const char* text,
-                        std::vector<std::string>* lines, int widthLimit) {
+// The walk of both breaking rules. With keepWords, a line that overflows ends at its
+// last blank instead (the blank belongs to no line) when it has one after its first
+// character; otherwise, and without keepWords, before the character that did not fit.
+void Break(const TextMeasure& firstLine, const TextMeasure& otherLines, const char* text,
+           std::vector<std::string>* lines, int widthLimit, bool keepWords) {
   if (text == nullptr || lines == nullptr) return;
   const size_t firstIndex = lines->size();
   const size_t n = std::strlen(text);
   size_t s = 0;  // where the current line starts
+  size_t blank = std::string::npos;  // the current line's last blank, if any
   size_t i = 0;
   while (i < n) {
     // The character occupies i..j.
@@ -26,6 +27,7 @@ void BreakTextIntoLines(const TextMeasure& firstLine, const TextMeasure& otherLi
     if (text[i] == '\n') {
       lines->emplace_back(text + s, i - s);
       s = i + 1;
+      blank = std::string::npos;
     } else {
       // The whole candidate line is measured again each time: widths of GBK runs
       // are not always the sum of their parts once kerning comes in.
@@ -33,13 +35,46 @@ void BreakTextIntoLines(const TextMeasure& firstLine, const TextMeasure& otherLi
       const TextMeasure& measure = lines->size() == firstIndex ? firstLine : otherLines;
       const bool overflows = candidate > kMaxLineBytes || measure.Width(text + s, candidate) > widthLimit;
       if (overflows && i > s) {
+        if (keepWords && text[i] == ' ') {
+          // The blank that did not fit ends the line and is dropped.
+          lines->emplace_back(text + s, i - s);
+          s = i + 1;
+          blank = std::string::npos;
+          i = j + 1;
+          continue;
+        }
+        if (keepWords && blank != std::string::npos && blank > s) {
+          lines->emplace_back(text + s, blank - s);
+          s = blank + 1;
+          blank = std::string::npos;
+          continue;  // the same character again, on the new line
+        }
         lines->emplace_back(text + s, i - s);
         s = i;
+        blank = std::string::npos;
       }
+      if (text[i] == ' ' && i > s) blank = i;
     }
     if (j == n - 1) lines->emplace_back(text + s, n - s);
     i = j + 1;
   }
+}
+
+}  // namespace
+
+void BreakTextIntoLines(const TextMeasure& measure, const char* text, std::vector<std::string>* lines,
+                        int widthLimit) {
+  Break(measure, measure, text, lines, widthLimit, false);
+}
+
+void BreakTextIntoLines(const TextMeasure& firstLine, const TextMeasure& otherLines, const char* text,
+                        std::vector<std::string>* lines, int widthLimit) {
+  Break(firstLine, otherLines, text, lines, widthLimit, false);
+}
+
+void BreakTextAtWords(const TextMeasure& measure, const char* text, std::vector<std::string>* lines,
+                      int widthLimit) {
+  Break(measure, measure, text, lines, widthLimit, true);
 }
 
 int TextBlockLineTop(const TextBlockLayout& layout, size_t index) {

@@ -53,6 +53,14 @@ void BreakTextIntoLines(const TextMeasure& measure, const char* text, std::vecto
 void BreakTextIntoLines(const TextMeasure& firstLine, const TextMeasure& otherLines, const char* text,
                         std::vector<std::string>* lines, int widthLimit);
 
+// The same rule, but a line that overflows ends at its last blank when it has one
+// (the blank is dropped), so words stay whole; a word longer than a line, and text
+// without blanks (Chinese), is cut as BreakTextIntoLines cuts it. For the one-line
+// prompts, which were never meant to wrap and only do when the platform's font for
+// the page's face is wide.
+void BreakTextAtWords(const TextMeasure& measure, const char* text, std::vector<std::string>* lines,
+                      int widthLimit);
+
 // A text block of the wizard: lines drawn top-aligned at x, the first at firstTop,
 // each next one stepAfterFirst below the first line, stepAfterOthers below any
 // later line.

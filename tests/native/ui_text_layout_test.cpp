@@ -133,6 +133,24 @@ TEST(TextBreaking, FirstLineHasAMeasureOfItsOwn) {
   EXPECT_EQ(others.runs.front(), "CD");
 }
 
+// Between words: a line that overflows ends at its last blank, which belongs to no
+// line; a blank that itself does not fit ends the line; a word longer than a line,
+// and Chinese text without blanks, are cut by characters as the other rule cuts them.
+TEST(TextBreaking, AtWordsKeepsWordsWhole) {
+  auto words = [](const std::string& text, int limit) {
+    FakeMeasure measure;
+    std::vector<std::string> lines;
+    ui::BreakTextAtWords(measure, text.c_str(), &lines, limit * kUnit);
+    return lines;
+  };
+  EXPECT_EQ(words("see the entire agreement.", 20), (Lines{"see the entire", "agreement."}));
+  EXPECT_EQ(words("ab cd", 2), (Lines{"ab", "cd"}));
+  EXPECT_EQ(words("abc ", 3), (Lines{"abc"}));
+  EXPECT_EQ(words("a verylongword b", 5), (Lines{"a", "veryl", "ongwo", "rd b"}));
+  EXPECT_EQ(words("one\ntwo three", 6), (Lines{"one", "two", "three"}));
+  EXPECT_EQ(words(kZhong + kWen + kZhong + kWen, 4), (Lines{kZhong + kWen, kZhong + kWen}));
+}
+
 TEST(TextBreaking, NoLineExceedsTheLineBuffer) {
   // Single bytes: 300 of them under a limit they all fit.
   Lines lines = Break(std::string(300, 'A'), 1 << 30);
