@@ -1,5 +1,7 @@
 #include "app/installation_run_win.h"
 
+#include <commctrl.h>
+
 #include <cstdio>
 #include <string>
 
@@ -29,24 +31,63 @@ void DeleteStartupCopies(const std::string& destination) {
   }
 }
 
+const char* ExtractionOutcome(int result) {
+  switch (result) {
+    case payload::kExtractComplete: return "every entry visited";
+    case payload::kExtractNoProgram: return "the program file cannot be read";
+    case payload::kExtractNoArchive: return "no package found";
+    default: return "the package ended early";
+  }
+}
+
+// The wizard as the run's front end. Each call is a message to a window of the
+// user-interface thread, which answers while this worker waits.
+class WizardFrontEnd final : public InstallationFrontEnd, private payload::ExtractionObserver {
+ public:
+  WizardFrontEnd(SetupWizardDialog& wizard, const driver::EngineWizard& engine)
+      : wizard_(wizard), windowed_(engine, g_installConfig.portName()) {}
+
+  payload::ExtractionObserver& Extraction() override { return *this; }
+  // The unpacking's status line and the engine's: both on the panel.
+  void ShowStatus(const char* text) override { SendPanelStatusText(wizard_.panel().hwnd(), text); }
+  void Report(const std::string&) override {}  // the pages say it
+  driver::InstallerWizard& Settings() override { return windowed_; }
+  driver::InstallLogSink* LogCopy() override { return nullptr; }
+  void Finished(bool installed) override {
+    if (installed) {
+      // Posted, not sent: the page logic moves to "Setup Complete" on its own
+      // thread once this worker is done with the wizard.
+      PostMessageA(wizard_.hwnd(), WM_COMMAND, MAKEWPARAM(IDC_NEXT, 0), 0);
+    } else {
+      SendMessageA(wizard_.hwnd(), kWizardInstallationFailed, 0, 0);
+    }
+  }
+
+ private:
+  void Placing(const char* name) override { wizard_.placedFiles().Add(name); }
+  void StatusText(const char* text) override { ShowStatus(text); }
+  void SetPercent(int percent) override {
+    HWND bar = GetDlgItem(wizard_.hwnd(), IDC_PROGRESS);
+    if (IsWindow(bar)) SendMessageA(bar, PBM_SETPOS, static_cast<WPARAM>(percent), 0);
+  }
+
+  SetupWizardDialog& wizard_;
+  driver::WindowedWizard windowed_;
+};
+
 }  // namespace
 
-DWORD RunInstallation(void* argument) {
-  SetupWizardDialog& wizard = *static_cast<SetupWizardDialog*>(argument);
-  const HWND dialog = wizard.hwnd();
-  const HWND panel = wizard.panel().hwnd();
-  const int language = wizard.languageFlag();
-  InstallConfig& config = g_installConfig;  // read-only since the wizard exists
+bool RunInstallationSteps(const InstallationInputs& inputs, InstallationFrontEnd& frontEnd) {
+  const std::string& destination = inputs.destination;
+  const int language = inputs.languageFlag;
+  InstallConfig& config = g_installConfig;  // read-only since start-up
 
-  // The field is read through window messages, so the user-interface thread answers.
-  const std::string destination = wizard.panel().folderEdit().GetText();
-
-  // Leaving the destination page made the folder; make sure of it again, level by
-  // level, in case it went away since.
+  // The folder was made when it was chosen; make sure of it again, level by level,
+  // in case it went away since.
   CreateFolderPath(destination.c_str());
-  payload::ExtractPayload(wizard.payloadData(), wizard.payloadSize(), destination.c_str(), g_dataFolder, panel,
-                          GetDlgItem(dialog, IDC_PROGRESS),
-                          [&wizard](const char* name) { wizard.placedFiles().Add(name); });
+  const int extracted = payload::ExtractPayload(inputs.payloadData, inputs.payloadSize, destination.c_str(),
+                                                inputs.dataFolder, frontEnd.Extraction());
+  frontEnd.Report(std::string("Unpacking into ") + destination + ": " + ExtractionOutcome(extracted));
   DeleteStartupCopies(destination);
 
   const std::string base = sys::StartMenuBase(language);
@@ -55,17 +96,14 @@ DWORD RunInstallation(void* argument) {
   if (paths.ok) {
     CreateDirectoryA(paths.folder.c_str(), nullptr);  // an existing folder is reused
     sys::CreateUninstallShortcut(paths.target.c_str(), paths.shortcut.c_str());
+    const bool made = GetFileAttributesA(paths.shortcut.c_str()) != INVALID_FILE_ATTRIBUTES;
+    frontEnd.Report("Start-menu shortcut " + paths.shortcut + (made ? ": made" : ": could not be made"));
+  } else {
+    frontEnd.Report("Start-menu shortcut: no Programs folder to put it in");
   }
 
-  SendPanelStatusText(panel, WizardString(WizardText::kInstallingDriver, language));
+  frontEnd.ShowStatus(WizardString(WizardText::kInstallingDriver, language));
 
-  driver::EngineWizard engine;
-  engine.dialog = dialog;
-  engine.panel = panel;
-  engine.settingsConfirmed = wizard.panel().settingsConfirmedEvent();
-  engine.languageFlag = language;
-  engine.setDefaultFlag = wizard.setDefaultFlagAddress();
-  engine.selectedPort = wizard.selectedPort();
   driver::EngineConfig names;
   names.printerName = config.printerName();
   names.driverName = config.driverName();
@@ -73,17 +111,19 @@ DWORD RunInstallation(void* argument) {
   names.portName = config.portName();
   names.printerServiceName = config.serviceName();
   names.modelLine = config.modelLine();
-
-  if (driver::InstallPrinterDriver(engine, names, destination.c_str()) == 0) {
-    SendMessageA(dialog, kWizardInstallationFailed, 0, 0);
-    return 0;
+  if (driver::InstallPrinterDriver(frontEnd.Settings(), language, names, destination.c_str(), frontEnd.LogCopy()) ==
+      0) {
+    frontEnd.Report("Printer driver: the spooler refused it (see the lines above)");
+    frontEnd.Finished(false);
+    return false;
   }
+  frontEnd.Report("Printer driver and printer: registered");
 
   sys::InstallationRecord record;
   record.startMenuFolder = paths.ok ? paths.folder.c_str() : nullptr;
   record.shortcutPath = paths.ok ? paths.shortcut.c_str() : nullptr;
   record.destinationFolder = destination.c_str();
-  record.dataFolder = g_dataFolder;
+  record.dataFolder = inputs.dataFolder;
   record.languageFlag = language;
   record.printerName = config.printerName();
   record.driverName = config.driverName();
@@ -91,9 +131,30 @@ DWORD RunInstallation(void* argument) {
   record.portName = config.portName();
   record.printerServiceName = config.serviceName();
   sys::RecordInstallation(record);
+  frontEnd.Report(std::string("Uninstall record: HKLM\\SOFTWARE\\") + config.printerName() + " and " + destination +
+                  "\\Uninstall.ini");
+  frontEnd.Finished(true);
+  return true;
+}
 
-  // Posted, not sent: the page logic moves to "Setup Complete" on its own thread
-  // once this worker is done with the wizard.
-  PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_NEXT, 0), 0);
+DWORD RunInstallation(void* argument) {
+  SetupWizardDialog& wizard = *static_cast<SetupWizardDialog*>(argument);
+  driver::EngineWizard engine;
+  engine.dialog = wizard.hwnd();
+  engine.panel = wizard.panel().hwnd();
+  engine.settingsConfirmed = wizard.panel().settingsConfirmedEvent();
+  engine.languageFlag = wizard.languageFlag();
+  engine.setDefaultFlag = wizard.setDefaultFlagAddress();
+  engine.selectedPort = wizard.selectedPort();
+
+  InstallationInputs inputs;
+  inputs.payloadData = wizard.payloadData();
+  inputs.payloadSize = wizard.payloadSize();
+  // The field is read through window messages, so the user-interface thread answers.
+  inputs.destination = wizard.panel().folderEdit().GetText();
+  inputs.dataFolder = g_dataFolder;
+  inputs.languageFlag = wizard.languageFlag();
+  WizardFrontEnd frontEnd(wizard, engine);
+  RunInstallationSteps(inputs, frontEnd);
   return 0;
 }

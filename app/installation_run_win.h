@@ -1,18 +1,56 @@
-// The installation run: the worker that Next on the destination page starts. It
-// unpacks the package into the destination folder, puts the uninstaller's shortcut
-// into the Start menu, runs the driver engine (which shows the Printer Settings page
-// on its way) and ends on "Setup Complete" or "Installing Fail".
+// The installation run: unpacks the package into the destination folder, puts the
+// uninstaller's shortcut into the Start menu, runs the driver engine (which asks
+// for the Printer Settings on its way), records the installation, and reports the
+// outcome. One sequence serves both ways of installing: the wizard's worker
+// (RunInstallation) and the unattended installation, each behind a front end.
 //
-// It never touches a window's state directly: the status line, the page and the
-// buttons change through messages that the user-interface thread handles.
+// In the wizard nothing of a window's state is touched directly: the status line,
+// the page and the buttons change through messages the user-interface thread
+// handles.
 #pragma once
 
 #include <windows.h>
+
+#include <cstddef>
+#include <string>
+
+#include "driver/printer_installer.h"
+#include "payload/payload_extraction.h"
 
 // Sent by the run to the wizard dialog when the engine has failed (the panel is
 // already on page 8): the dialog leaves "Finish" as the only button. wParam and
 // lParam 0; the result is not used.
 constexpr UINT kWizardInstallationFailed = WM_APP + 0x110;
 
-// The worker's routine; argument is the SetupWizardDialog. Always 0.
+// What the run is given; the names come from the install configuration.
+struct InstallationInputs {
+  const unsigned char* payloadData = nullptr;  // null: the archive appended to the program
+  size_t payloadSize = 0;
+  std::string destination;  // checked and made already
+  const char* dataFolder = "";
+  int languageFlag = 0;     // nonzero: Chinese
+};
+
+// The person (or the command line) on the other side of the run.
+class InstallationFrontEnd {
+ public:
+  virtual ~InstallationFrontEnd() = default;
+  // The unpacking's status line, progress and the files it places.
+  virtual payload::ExtractionObserver& Extraction() = 0;
+  // The status line while the driver engine runs.
+  virtual void ShowStatus(const char* text) = 0;
+  // One step of the run and how it went, in words, for an account of the run.
+  virtual void Report(const std::string& line) = 0;
+  // The Printer Settings page and its confirmation, and the failure page.
+  virtual driver::InstallerWizard& Settings() = 0;
+  // Where the Install log lines go besides "C:\InstallPrinter.txt" (may be null).
+  virtual driver::InstallLogSink* LogCopy() = 0;
+  // The end: after success the record is written already.
+  virtual void Finished(bool installed) = 0;
+};
+
+// The whole run, in order; true when the printer was installed and recorded.
+bool RunInstallationSteps(const InstallationInputs& inputs, InstallationFrontEnd& frontEnd);
+
+// The wizard's worker routine; argument is the SetupWizardDialog. Always 0.
 DWORD RunInstallation(void* wizard);

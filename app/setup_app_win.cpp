@@ -4,12 +4,15 @@
 #include <memory>
 #include <new>
 
+#include "app/command_line.h"
 #include "app/install_config.h"
 #include "app/language_dialog_win.h"
 #include "app/setup_wizard_dialog_win.h"
 #include "app/wizard_navigation.h"
 #include "driver/driver_files.h"
 #include "app/startup_files_win.h"
+#include "app/unattended_setup_win.h"
+#include "driver/stdio_file.h"
 #include "payload/payload_resource_win.h"
 
 bool AcceptPrinterName(const char* printerName, int languageFlag, HWND owner) {
@@ -33,6 +36,38 @@ bool SetupApp::InitInstance() {
   // Before anything loads a DLL.
   sys::RestrictDllSearchToSystem();
 
+  const SetupOptions options = ParseSetupCommandLine(arguments_.c_str());
+  // Messages about the command line itself come in the language the question
+  // would be asked in: nobody has chosen one yet.
+  const int localeLanguage = LanguageDialog::ChineseVariantFor(GetSystemDefaultLCID()) ? 1 : 0;
+  if (!options.error.empty()) {
+    // Unattended means no window, ever: the reason goes to the log when there is one.
+    if (!options.silent) {
+      const std::string text = options.error + "\n\n" + SetupUsage(localeLanguage);
+      MessageBoxA(nullptr, text.c_str(), WizardString(WizardText::kMessageCaption, localeLanguage), MB_OK | MB_ICONERROR);
+    } else if (!options.logPath.empty()) {
+      StdioFile log = OpenStdioFile(options.logPath.c_str(), "ab");
+      if (log) std::fprintf(log.get(), "Command line refused: %s (exit code %d)\r\n", options.error.c_str(),
+                            setup_exit::kBadCommandLine);
+    }
+    SetExitCode(setup_exit::kBadCommandLine);
+    return false;
+  }
+  if (options.help) {
+    MessageBoxA(nullptr, SetupUsage(localeLanguage), WizardString(WizardText::kMessageCaption, localeLanguage),
+                MB_OK | MB_ICONINFORMATION);
+    SetExitCode(setup_exit::kDone);
+    return false;
+  }
+  if (options.silent) {
+    payloadData_ = LoadPayloadResource(kPayloadResourceId, kPayloadResourceType, &payloadSize_);
+    SetExitCode(RunUnattendedSetup(options, payloadData_, payloadSize_, GetSystemDefaultLCID()));
+    return false;
+  }
+  return RunWizard();
+}
+
+bool SetupApp::RunWizard() {
   // The wizard's template holds a progress bar and a "RICHEDIT" licence view; both
   // classes must be registered before any dialog made from it is created. A
   // failure is reported once the language is known.

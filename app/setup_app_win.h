@@ -6,8 +6,11 @@
 
 #include <cstddef>
 
+#include <string>
+
 #include "app/application_win.h"
 #include "app/control_libraries_win.h"
+#include "app/setup_exit_codes.h"
 
 // Start-up refuses a configuration whose printer name cannot name the printer's
 // files (too long, or characters a file name cannot hold): a message box in the
@@ -22,13 +25,16 @@ void ReportStartupFailure(const char* missingLibrary, int languageFlag, HWND own
 class SetupApp : public Application {
  public:
   // Exit codes, for scripts and tests only: a person never sees them.
-  static constexpr int kExitPayloadFound = 0;  // start-up ran on a payload (resource or appended)
-  static constexpr int kExitNoPayload = 1;     // start-up ran on the built-in defaults
-  static constexpr int kExitCancelled = 2;     // the language question was cancelled
-  static constexpr int kExitNoDialog = 3;      // the language question could not be shown
-  static constexpr int kExitUnusableName = 4;  // the configuration's printer name was refused
-  static constexpr int kExitNoLibrary = 5;     // a system library the wizard needs could not be loaded
-  static constexpr int kExitNoWizard = 6;      // the wizard window could not be created
+  static constexpr int kExitPayloadFound = setup_exit::kDone;
+  static constexpr int kExitNoPayload = setup_exit::kNoPayload;
+  static constexpr int kExitCancelled = setup_exit::kCancelled;
+  static constexpr int kExitNoDialog = setup_exit::kNoLanguageQuestion;
+  static constexpr int kExitUnusableName = setup_exit::kUnusableName;
+  static constexpr int kExitNoLibrary = setup_exit::kNoLibrary;
+  static constexpr int kExitNoWizard = setup_exit::kNoWizard;
+
+  // The command line after the program's name (WinMain's), before Run.
+  void SetCommandLine(const char* arguments) { arguments_ = arguments ? arguments : ""; }
 
   // 1 = Chinese, 0 = English; fixed once the language question is answered.
   int languageFlag() const { return languageFlag_; }
@@ -37,6 +43,9 @@ class SetupApp : public Application {
   bool InitInstance() override;
 
  private:
+  bool RunWizard();
+
+  std::string arguments_;
   int languageFlag_ = 1;
   // The heap copy of the INSTALL resource, or null. Never freed: the process ends
   // first. The wizard gets both.

@@ -5,4 +5,7 @@
 
 SetupApp theApp;
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) { return theApp.Run(instance); }
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR arguments, int) {
+  theApp.SetCommandLine(arguments);
+  return theApp.Run(instance);
+}

@@ -14,42 +14,41 @@ namespace {
 
 constexpr int kFailPage = 8;
 
-// The wizard seen from the worker: the page through messages, the user's choice
-// through the fields the user-interface thread writes before it sets the event.
-class WindowedWizard : public InstallerWizard {
- public:
-  WindowedWizard(const EngineWizard& wizard, const char* configuredPort)
-      : wizard_(wizard), configuredPort_(configuredPort) {}
-
-  void ShowPrinterSettings(const PrinterSettingsContent& content) override {
-    ShowPrinterSettingsPage(wizard_.dialog, wizard_.panel, content);
-  }
-
-  bool WaitForSettings(PrinterSettingsChoice* choice) override {
-    if (!wizard_.settingsConfirmed || WaitForSingleObject(wizard_.settingsConfirmed, INFINITE) != WAIT_OBJECT_0)
-      return false;
-    // The event orders the hand-over: both fields were written before it was set.
-    const char* port = wizard_.selectedPort ? wizard_.selectedPort : configuredPort_;
-    size_t length = strnlen(port, sizeof choice->port - 1);
-    memcpy(choice->port, port, length);
-    choice->port[length] = '\0';
-    choice->setDefault = wizard_.setDefaultFlag && *wizard_.setDefaultFlag != 0;
-    return true;
-  }
-
-  void ShowFailurePage() override { SendPanelPage(wizard_.panel, kFailPage); }
-
- private:
-  const EngineWizard& wizard_;
-  const char* configuredPort_;
-};
-
+// The Install log file, and a copy of every line where one is wanted.
 class FileInstallLog : public InstallLogSink {
  public:
-  void WriteV(const char* format, va_list args) override { AppendInstallLogV(kInstallLogPath, format, args); }
+  explicit FileInstallLog(InstallLogSink* copy) : copy_(copy) {}
+  void WriteV(const char* format, va_list args) override {
+    va_list again;
+    va_copy(again, args);
+    AppendInstallLogV(kInstallLogPath, format, args);
+    if (copy_) copy_->WriteV(format, again);
+    va_end(again);
+  }
+
+ private:
+  InstallLogSink* copy_;
 };
 
 }  // namespace
+
+void WindowedWizard::ShowPrinterSettings(const PrinterSettingsContent& content) {
+  ShowPrinterSettingsPage(wizard_.dialog, wizard_.panel, content);
+}
+
+bool WindowedWizard::WaitForSettings(PrinterSettingsChoice* choice) {
+  if (!wizard_.settingsConfirmed || WaitForSingleObject(wizard_.settingsConfirmed, INFINITE) != WAIT_OBJECT_0)
+    return false;
+  // The event orders the hand-over: both fields were written before it was set.
+  const char* port = wizard_.selectedPort ? wizard_.selectedPort : configuredPort_;
+  size_t length = strnlen(port, sizeof choice->port - 1);
+  memcpy(choice->port, port, length);
+  choice->port[length] = '\0';
+  choice->setDefault = wizard_.setDefaultFlag && *wizard_.setDefaultFlag != 0;
+  return true;
+}
+
+void WindowedWizard::ShowFailurePage() { SendPanelPage(wizard_.panel, kFailPage); }
 
 bool IsWow64() {
   using IsWow64ProcessFunction = BOOL(WINAPI*)(HANDLE, PBOOL);
@@ -67,15 +66,17 @@ int InstallPrinterDriver(const EngineWizard& wizard, const EngineConfig& config,
   return InstallPrinterDriverOnPath(IsWow64() || sizeof(void*) == 8, wizard, config, sourceFolder);
 }
 
-int InstallPrinterDriverOnPath(bool sixtyFourBitPath, const EngineWizard& wizard, const EngineConfig& config,
-                               const char* sourceFolder) {
+namespace {
+
+int InstallOnPath(bool sixtyFourBitPath, InstallerWizard& wizard, int languageFlag, const EngineConfig& config,
+                  const char* sourceFolder, InstallLogSink* copy) {
   const DriverPath path = sixtyFourBitPath ? DriverPath::kX64 : DriverPath::kX86;
 
   StagingInput staging;
   staging.sourceFolder = sourceFolder;
   staging.printerName = config.printerName;
   staging.modelLine = config.modelLine ? config.modelLine : "";
-  staging.languageFlag = wizard.languageFlag;
+  staging.languageFlag = languageFlag;
 
   InstallerNames names;
   names.printerName = config.printerName;
@@ -85,9 +86,21 @@ int InstallPrinterDriverOnPath(bool sixtyFourBitPath, const EngineWizard& wizard
   names.printerServiceName = config.printerServiceName ? config.printerServiceName : "";
 
   WinspoolSpooler spooler(staging);
+  FileInstallLog log(copy);
+  return InstallPrinter(path, names, languageFlag, spooler, wizard, log);
+}
+
+}  // namespace
+
+int InstallPrinterDriverOnPath(bool sixtyFourBitPath, const EngineWizard& wizard, const EngineConfig& config,
+                               const char* sourceFolder) {
   WindowedWizard windowed(wizard, config.portName ? config.portName : "");
-  FileInstallLog log;
-  return InstallPrinter(path, names, wizard.languageFlag, spooler, windowed, log);
+  return InstallOnPath(sixtyFourBitPath, windowed, wizard.languageFlag, config, sourceFolder, nullptr);
+}
+
+int InstallPrinterDriver(InstallerWizard& wizard, int languageFlag, const EngineConfig& config,
+                         const char* sourceFolder, InstallLogSink* copy) {
+  return InstallOnPath(IsWow64() || sizeof(void*) == 8, wizard, languageFlag, config, sourceFolder, copy);
 }
 
 }  // namespace driver

@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include "driver/printer_installer.h"
+
 namespace driver {
 
 // The configured names (InstallConfig lines); none may be null.
@@ -29,9 +31,31 @@ struct EngineWizard {
   const char* selectedPort = nullptr;    // 256 bytes, read only after the event is set; null: the configured port
 };
 
+// The wizard seen from the worker: the Printer Settings page through window
+// messages, the user's choice through the fields the user-interface thread writes
+// before it sets the event.
+class WindowedWizard : public InstallerWizard {
+ public:
+  WindowedWizard(const EngineWizard& wizard, const char* configuredPort)
+      : wizard_(wizard), configuredPort_(configuredPort) {}
+  void ShowPrinterSettings(const PrinterSettingsContent& content) override;
+  bool WaitForSettings(PrinterSettingsChoice* choice) override;
+  void ShowFailurePage() override;
+
+ private:
+  const EngineWizard& wizard_;
+  const char* configuredPort_;
+};
+
 // Runs on the installation worker. 1 success, 0 failure (the panel is already on
 // page 8). sourceFolder: where the payload was extracted, no trailing backslash.
 int InstallPrinterDriver(const EngineWizard& wizard, const EngineConfig& config, const char* sourceFolder);
+
+// The same against any front end of the Printer Settings page (the unattended
+// installation answers it from the command line). Every Install log line also goes
+// to copy when it is not null.
+int InstallPrinterDriver(InstallerWizard& wizard, int languageFlag, const EngineConfig& config,
+                         const char* sourceFolder, InstallLogSink* copy);
 
 // The same on a path chosen by the caller: the tests run both paths in one process.
 int InstallPrinterDriverOnPath(bool sixtyFourBitPath, const EngineWizard& wizard, const EngineConfig& config,

@@ -66,14 +66,18 @@ int ProgressPercent(int32_t runningTotal, double denominator) {
   return static_cast<int>(percent);
 }
 
-int InflateEntryToFile(PackedInput& input, uint32_t packedLength, const char* outputPath,
-                       int32_t* runningTotal, double denominator, ProgressSink* progress) {
+namespace {
+
+// The one decoding loop. open is called once the stream is initialised and says
+// whether there is somewhere to write; every run of output then goes to write,
+// which says whether it was stored.
+template <typename Open, typename Write>
+int Inflate(PackedInput& input, uint32_t packedLength, Open&& open, Write&& write, int32_t* runningTotal,
+            double denominator, ProgressSink* progress) {
   InflateStream inflater;
   int rc = inflater.Init();
   if (rc != Z_OK) return rc;
-
-  UniqueFile out(std::fopen(outputPath, "wb"));
-  if (!out) return kInflateFileError;
+  if (!open()) return kInflateFileError;
 
   // Both buffers live for this one entry.
   std::unique_ptr<unsigned char[]> in(new (std::nothrow) unsigned char[kInflateChunk]);
@@ -98,10 +102,7 @@ int InflateEntryToFile(PackedInput& input, uint32_t packedLength, const char* ou
       if (rc == Z_NEED_DICT) return kInflateDataError;
       if (rc == Z_DATA_ERROR || rc == Z_MEM_ERROR) return rc;
       size_t have = kInflateChunk - zs->avail_out;
-      if (have > 0) {
-        if (std::fwrite(produced.get(), 1, have, out.get()) != have || std::ferror(out.get()))
-          return kInflateFileError;
-      }
+      if (have > 0 && !write(produced.get(), have)) return kInflateFileError;
       // The total is a signed 32-bit count; let it wrap rather than overflow.
       *runningTotal = static_cast<int32_t>(static_cast<uint32_t>(*runningTotal) +
                                            static_cast<uint32_t>(have));
@@ -112,9 +113,36 @@ int InflateEntryToFile(PackedInput& input, uint32_t packedLength, const char* ou
     if (static_cast<size_t>(got) < chunk) break;  // the source ran dry early
   }
   // Bytes after the stream's end are ignored; a stream that never reached its end
-  // is truncated or damaged, and that is not a written file.
-  if (std::fclose(out.release()) != 0) return kInflateFileError;
+  // is truncated or damaged.
   return streamEnded ? kInflateOk : kInflateDataError;
+}
+
+}  // namespace
+
+int InflateEntryToFile(PackedInput& input, uint32_t packedLength, const char* outputPath,
+                       int32_t* runningTotal, double denominator, ProgressSink* progress) {
+  // The file is opened before the stream is looked at: one that cannot be opened
+  // fails the entry even when the stream is damaged too.
+  UniqueFile out;
+  const int rc = Inflate(
+      input, packedLength,
+      [&out, outputPath] {
+        out.reset(std::fopen(outputPath, "wb"));
+        return out != nullptr;
+      },
+      [&out](const unsigned char* bytes, size_t count) {
+        return std::fwrite(bytes, 1, count, out.get()) == count && !std::ferror(out.get());
+      },
+      runningTotal, denominator, progress);
+  if (out && std::fclose(out.release()) != 0 && rc == kInflateOk) return kInflateFileError;
+  return rc;
+}
+
+int CheckEntryStream(PackedInput& input, uint32_t packedLength) {
+  int32_t total = 0;
+  return Inflate(
+      input, packedLength, [] { return true; }, [](const unsigned char*, size_t) { return true; }, &total, 0.0,
+      nullptr);
 }
 
 }  // namespace payload

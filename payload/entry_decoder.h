@@ -62,6 +62,10 @@ class SourceInput final : public PackedInput {
 int InflateEntryToFile(PackedInput& input, uint32_t packedLength, const char* outputPath,
                        int32_t* runningTotal, double denominator, ProgressSink* progress);
 
+// Decodes the entry without writing it anywhere: kInflateOk when the stream is whole
+// and reaches its end, otherwise what InflateEntryToFile would have returned.
+int CheckEntryStream(PackedInput& input, uint32_t packedLength);
+
 // The percentage as the progress bar gets it: truncated, and kept within int range.
 int ProgressPercent(int32_t runningTotal, double denominator);
 

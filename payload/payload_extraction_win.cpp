@@ -38,6 +38,11 @@ int ExtractPayload(const unsigned char* payloadData, size_t payloadSize, const c
                    const char* dataFolder, HWND panel, HWND progressBar,
                    const std::function<void(const char*)>& placed) {
   WizardObserver observer(panel, progressBar, placed);
+  return ExtractPayload(payloadData, payloadSize, destinationFolder, dataFolder, observer);
+}
+
+int ExtractPayload(const unsigned char* payloadData, size_t payloadSize, const char* destinationFolder,
+                   const char* dataFolder, ExtractionObserver& observer) {
   if (payloadData != nullptr) return ExtractResourcePayload(payloadData, payloadSize, destinationFolder, observer);
   Win32FileSource program;
   if (!program.OpenOwnProgram()) return kExtractNoProgram;

@@ -7,7 +7,14 @@
 #include <cstddef>
 #include <functional>
 
+#include "payload/payload_extraction.h"
+
 namespace payload {
+
+// The same pass reporting to any observer (the unattended installation has no
+// window): from payloadData when it is not null, else from this program's file.
+int ExtractPayload(const unsigned char* payloadData, size_t payloadSize, const char* destinationFolder,
+                   const char* dataFolder, ExtractionObserver& observer);
 
 // Unpacks every payload entry: from payloadData[0..payloadSize) when payloadData is
 // not null, else from the archive appended to this program's own file (found with

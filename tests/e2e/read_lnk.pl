@@ -1,8 +1,11 @@
-# perl read_lnk.pl FILE: the target (the link information's local base path) and the
-# working directory that a shell link (.lnk) holds, read from its bytes, as two lines
-# "target=..." and "workdir=...". Used by the end-to-end scripts to check a shortcut
-# without asking the shell that wrote it.
+# perl read_lnk.pl FILE [ENCODING]: the target (the link information's local base path)
+# and the working directory that a shell link (.lnk) holds, read from its bytes, as two
+# lines "target=..." and "workdir=...". The base path is in the code page of the
+# system that wrote the link: ENCODING names it (cp936 for a Chinese one; default
+# latin1). Used by the end-to-end scripts to check a shortcut without asking the
+# shell that wrote it.
 use strict;
+use Encode;
 local $/;
 open(my $f, '<:raw', $ARGV[0]) or die "cannot open $ARGV[0]\n";
 my $d = <$f>;
@@ -31,5 +34,6 @@ my ($name, $relative, $workdir) = ('', '', '');
 $name = $string->() if $flags & 0x4;
 $relative = $string->() if $flags & 0x8;
 $workdir = $string->() if $flags & 0x10;
+$base = Encode::decode($ARGV[1] // 'latin1', $base);
 binmode STDOUT, ':utf8';
 print "target=$base\nworkdir=$workdir\n";

@@ -20,11 +20,9 @@
 # "Windows x64" driver and the printer; a 32-bit one in a 32-bit prefix (build/win32)
 # the 32-bit path with the "Windows NT x86" driver. e2e_lib.sh holds what differs.
 source "$(dirname "$0")/../e2e/e2e_lib.sh"
+source "$(dirname "$0")/../e2e/install_lib.sh"
 export LC_ALL=C
 
-printer=Rillo-58-Series
-port="$printer PORT:"
-program_dir="C:\\Program Files\\$printer"
 
 # The walk from the start to Finish. Step 15 is Next on page 3; the worker fills
 # page 5, shows it and then waits for the user: the robot lets it reach that wait,
@@ -48,20 +46,6 @@ click 1007
 wait-exit 30000
 SCRIPT
 }
-
-# reg_value KEY NAME [VIEW]: the value's type and data as "TYPE DATA" ("" when absent);
-# VIEW is reg.exe's /reg: option.
-reg_value() {
-  prefix_reg query "$1" ${3:+"$3"} | sed -nE "s/^    $(as_record "$2")    (REG_[A-Z_]+)    ?(.*)\$/\\1 \\2/p"
-}
-expect_value() {  # expect_value KEY NAME "TYPE DATA" [VIEW]
-  local got
-  got=$(reg_value "$1" "$2" "${4:-}")
-  [ "$got" = "$3" ] || fail "$1 \"$2\": \"$got\", expected \"$3\""
-}
-
-# c_path WINDOWS-PATH: the path under the prefix's drive_c.
-c_path() { local p=${1#C:\\}; printf '%s/drive_c/%s' "$E2E_PREFIX" "${p//\\//}"; }
 
 # check_walk LANG: the record of an installation walk.
 check_walk() {
@@ -127,88 +111,6 @@ check_walk() {
   has '^EXIT 27 code=0$'
   has '^END ok$'
   for step in 16 23 25; do shot_ok $step; done
-}
-
-# check_installed LANG START-MENU-FOLDER LINK-NAME: what the installation left.
-check_installed() {
-  local lang=$1 menu=$2 link=$3 language=English language_flag=0x0
-  [ "$lang" = zh ] && language=Chinese language_flag=0x1
-  WINEPREFIX=$E2E_PREFIX timeout 60 wineserver -w
-  # The driver files in the spooler's driver folder and the copies in its 3\ folder
-  # (Wine copies the help file under the name the driver record gives, "UNIDRV.HLP",
-  # and then finds the dependent "unidrv.hlp" there already: names compare without
-  # regard to case).
-  local drivers=$E2E_PREFIX/drive_c/windows/system32/spool/drivers/$path_driver_folder name
-  for name in $(driver_targets); do
-    [ -f "$drivers/$name" ] || fail "$lang: no $name in the $path_driver_folder driver folder"
-    ls "$drivers/3" | grep -qixF -- "$name" || fail "$lang: no copy of $name in $path_driver_folder\\3"
-  done
-  staged_as_packaged "$lang"
-
-  local key="HKLM\\System\\CurrentControlSet\\Control\\Print\\Printers\\$printer"
-  expect_value "$key" Port "REG_SZ $port"
-  expect_value "$key" "Printer Driver" "REG_SZ $printer Driver"
-  expect_value "$key" "Share Name" "REG_SZ $printer"
-  expect_value "$key" Attributes "REG_DWORD 0x4"
-  expect_value "$key\\PrinterDriverData" Position "REG_DWORD 0x1"
-  expect_value "$key\\PrinterDriverData" Language "REG_DWORD $language_flag"
-  # The configuration has no printer service line: a string of just its NUL.
-  expect_value "$key\\PrinterDriverData" PrinterService "REG_SZ "
-  # The box was left ticked: the new printer is the default printer (both paths
-  # honour the box).
-  expect_value 'HKCU\Software\Microsoft\Windows NT\CurrentVersion\Windows' device \
-    "REG_SZ $printer,wineps.drv,$port"
-
-  install_log_is "$(c_path 'C:\InstallPrinter.txt')" "$lang"
-
-  local record_key="HKLM\\SOFTWARE\\$printer" v=$path_record_view
-  [ "$(prefix_reg query "$record_key" $v | grep -c '    REG_SZ    ')" -eq 10 ] ||
-    fail "$lang: the uninstall record has not ten string values: $(prefix_reg query "$record_key" $v)"
-  # Where a prefix has two views the record is in the 64-bit one only (the program
-  # asks for it explicitly).
-  [ -n "$v" ] && prefix_has_key "$record_key" /reg:32 && fail "$lang: the uninstall record is in the 32-bit view"
-  expect_value "$record_key" "Data Directory" "REG_SZ C:\\ProgramData\\$printer" "$v"
-  expect_value "$record_key" "Program Directory" "REG_SZ $program_dir" "$v"
-  expect_value "$record_key" Language "REG_SZ $language" "$v"
-  expect_value "$record_key" PrinterName "REG_SZ $printer" "$v"
-  expect_value "$record_key" StartMenuDir "REG_SZ $menu" "$v"
-  expect_value "$record_key" Uninstaller "REG_SZ $menu\\$link" "$v"
-  expect_value "$record_key" PrinterDriver "REG_SZ $printer Driver" "$v"
-  expect_value "$record_key" MonitorName "REG_SZ $printer Monitor" "$v"
-  expect_value "$record_key" PortName "REG_SZ $port" "$v"
-  expect_value "$record_key" PrinterServiceName "REG_SZ " "$v"
-
-  local dest
-  dest=$(c_path "$program_dir")
-  [ "$(cat "$dest/Uninstall.ini" 2>/dev/null; printf x)" = "$(printf '[Print Settings]\r\nPrinterName=%s\r\nx' "$printer")" ] ||
-    fail "$lang: Uninstall.ini: $(od -c "$dest/Uninstall.ini" 2>&1 | head -5)"
-
-  local lnk fields
-  lnk=$(c_path "$menu\\$link")
-  if [ -f "$lnk" ]; then
-    fields=$(perl "$(dirname "$0")/../e2e/read_lnk.pl" "$lnk")
-    [ "$fields" = "$(printf 'target=%s\\Uninstaller.exe\nworkdir=%s' "$program_dir" "$program_dir")" ] ||
-      fail "$lang: the shortcut holds: $fields"
-  else
-    fail "$lang: no shortcut $lnk"
-  fi
-  check_kept "$lang" "$dest"
-}
-
-# check_kept LANG FOLDER: after the wizard ended only the uninstaller, its record and
-# the pictures and programs stay of what was extracted; "Logo.bmp" went at the start
-# of the run (a copy of the start-up's "logo.bmp").
-check_kept() {
-  local lang=$1 dest=$2 name
-  [ -d "$dest" ] || { fail "$lang: no destination folder $dest"; return; }
-  for name in $(ls -A "$dest"); do
-    case ${name,,} in
-      uninstaller.exe | uninstall.ini | *.jpg | *.bmp | *.png | *.gif | *.exe) ;;
-      *) fail "$lang: $name stayed in the destination folder" ;;
-    esac
-  done
-  for name in Uninstaller.exe Left.bmp; do [ -f "$dest/$name" ] || fail "$lang: $name did not stay"; done
-  [ ! -e "$dest/Logo.bmp" ] || fail "$lang: Logo.bmp stayed"
 }
 
 # English.

@@ -1,0 +1,31 @@
+// The setup program's command line, for installing without the wizard:
+//
+//   setup.exe /S [/LANG=EN|CN] [/PORT=name] [/NODEFAULT] [/LOG=file] [/D=folder]
+//   setup.exe /?
+//
+// Option names and the language are case-insensitive. A value with blanks is put in
+// double quotes (/PORT="Rillo PORT:"). /D= takes the rest of the command line,
+// blanks included, so it comes last. Without /S the wizard runs as always and the
+// other options are only checked.
+#pragma once
+
+#include <string>
+
+struct SetupOptions {
+  bool silent = false;     // /S
+  bool help = false;       // /?
+  int languageFlag = -1;   // /LANG: 1 Chinese, 0 English, -1 not given
+  bool hasFolder = false;  // /D= was given (perhaps empty)
+  std::string folder;
+  bool hasPort = false;
+  std::string port;
+  bool noDefault = false;  // /NODEFAULT
+  std::string logPath;     // /LOG=, empty when not given
+  std::string error;       // why the command line was refused; empty when it was not
+};
+
+// arguments: the command line after the program's name (WinMain's lpCmdLine).
+SetupOptions ParseSetupCommandLine(const char* arguments);
+
+// The usage text in the language (nonzero: Chinese, GBK bytes).
+const char* SetupUsage(int languageFlag);
