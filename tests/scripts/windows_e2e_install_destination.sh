@@ -1,14 +1,10 @@
 #!/usr/bin/env bash
 # Destination folders the user types on page 3, with setup.exe walked by the robot in
 # English (LC_ALL=C) and the outcome checked in its record, the registry and on disk:
-# - a folder whose path runs through an existing file (C:\blocker.txt\Dest): it cannot
-#   be made, every entry fails to open and nothing is written there; the file stays as
-#   it was. The staging then finds no source files: the driver directory gets only the
-#   OEM ini and the empty rewritten GPD and UI configuration, none of the copies.
-#   Wine's AddPrinterDriver does not look for the driver's files (Windows refuses a
-#   driver whose files are missing, and the run would end on "Installing Fail"), so
-#   under Wine the printer is added and the run ends on "Setup Complete", with an
-#   uninstall record naming the folder that does not exist, and no Uninstall.ini;
+# - a folder whose path runs through an existing file (C:\blocker.txt\Dest), typed on
+#   page 3: leaving the page refuses it with the invalid-folder message, as leaving
+#   page 2 does, and the wizard stays on page 3; Cancel then ends it with nothing
+#   unpacked, nothing registered and the file as it was;
 # - a folder that already holds the user's files: notes.txt, old.dll, a file without
 #   an extension, a subfolder with a file, and STDNAMES.GPD, which has the name of a
 #   payload entry. After Finish the user's own files and the subfolder are there as
@@ -22,31 +18,26 @@ export LC_ALL=C
 
 make_prefix
 
-# A path through a file.
+# A path through a file, typed on page 3.
 reset_install_state
 rm -rf "$drive_c/blocker.txt"
 printf 'the user'\''s file\n' >"$drive_c/blocker.txt"
-run_install blocked setup.exe 'C:\blocker.txt\Dest'
+{
+  to_installation setup.exe 'C:\blocker.txt\Dest'
+  printf 'wait-msgbox 15000\nmsgbox-ok\nrecord\nclick 1007\nwait-exit 15000\n'
+} >"$E2E_WORK/blocked.txt"
+robot blocked
+[ $robot_rc -eq 0 ] || fail "blocked: robot exit $robot_rc: $(grep -E '^FAIL' "$record")"
+has '^MSGBOX [0-9]+ caption="The wizard" text="The folder is not a valid folder!"$'
+has "^PAGE $(step record) 3\$"
+lacks '^PAGE [0-9]+ [4-8]$'
+has '^EXIT [0-9]+ code=0$'
 [ -f "$drive_c/blocker.txt" ] && [ "$(cat "$drive_c/blocker.txt")" = "the user's file" ] ||
   fail "blocked: C:\\blocker.txt was changed"
 [ "$(find "$drive_c" -maxdepth 1 -iname 'blocker*' | wc -l)" -eq 1 ] || fail "blocked: something new beside C:\\blocker.txt"
-for name in Rillo-58-Series.gpd Rillo-58-SeriesUIConfig.txt; do
-  [ -f "$driver_dir/$name" ] && [ ! -s "$driver_dir/$name" ] || fail "blocked: $name is not an empty file in the driver directory"
-done
-grep -q '^\[OEMFiles\]' "$driver_dir/Rillo-58-Series.ini" 2>/dev/null || fail "blocked: no OEM ini"
-# (Only the per-printer names: the shared Unidrv files may be left by earlier installations.)
-for name in Rillo-58-SeriesDrv.dll Rillo-58-SeriesRES.dll Rillo-58-SeriesUI.dll; do
-  [ ! -e "$driver_dir/$name" ] || fail "blocked: $name was copied from nowhere"
-done
-# The monitor DLLs are not copied either; the log is that of any run on this path.
-for name in Rillo-58-SeriesMon.dll Rillo-58-SeriesMonUI.dll; do
-  [ ! -e "$system_dir/$name" ] || fail "blocked: $name was copied from nowhere"
-done
-install_log_is "$install_log" blocked
-[ "$(rillo_printers)" = Rillo-58-Series ] || fail "blocked: printers $(rillo_printers | tr '\n' ',')"
-[ "$(reg_value "$record_key" "Program Directory")" = 'C:\blocker.txt\Dest' ] ||
-  fail "blocked: Program Directory is \"$(reg_value "$record_key" "Program Directory")\""
-[ -s "$shortcut" ] || fail "blocked: no shortcut"
+[ ! -e "$install_log" ] || fail "blocked: the engine ran"
+[ -z "$(rillo_printers)" ] || fail "blocked: printers $(rillo_printers | tr '\n' ',')"
+has_key "$record_key" && fail "blocked: an uninstall record was written"
 
 # A folder with the user's files in it.
 reset_install_state
@@ -70,4 +61,4 @@ expected=$( (kept_payload_files; printf '%s\n' Uninstall.ini notes.txt old.dll R
 [ "$(reg_value "$record_key" "Program Directory")" = 'C:\Reused Folder' ] || fail "reused: no record of the folder"
 
 rm -rf "$reused" "$drive_c/blocker.txt"
-e2e_done "setup.exe: a destination through a file writes nothing there; a reused folder keeps the user's files"
+e2e_done "setup.exe: a destination through a file is refused on page 3; a reused folder keeps the user's files"

@@ -73,7 +73,8 @@ TEST(SystemLibraries, BothWaysLoadTheSystemDirectorysOwnDlls) {
 // that half cannot be shown here.
 TEST(SystemLibraries, CommonControlsFollowTheManifestBothWays) {
   const std::string system = Lower(SystemDirectory()) + "\\";
-  const std::string sideBySide = "c:\\windows\\winsxs\\x86_microsoft.windows.common-controls_6595b64144ccf1df_6.";
+  const std::string sideBySide = std::string("c:\\windows\\winsxs\\") + (sizeof(void*) == 8 ? "amd64" : "x86") +
+                                 "_microsoft.windows.common-controls_6595b64144ccf1df_6.";
   for (const char* way : {"flags", "full"}) {
     const std::string lines = Lower(Probe(way));
     EXPECT_NE(lines.find("comctl32 " + sideBySide), std::string::npos) << way << ": " << lines;
