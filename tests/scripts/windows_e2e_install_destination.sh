@@ -4,7 +4,8 @@
 # - a folder whose path runs through an existing file (C:\blocker.txt\Dest): it cannot
 #   be made, every entry fails to open and nothing is written there; the file stays as
 #   it was. The staging then finds no source files: the driver directory gets only the
-#   OEM ini and the empty rewritten GPD and UI configuration, none of the copies.
+#   OEM ini and the empty rewritten GPD and UI configuration, none of the copies, and
+#   without a monitor DLL the spooler takes neither monitor (126) nor port (87).
 #   Wine's AddPrinterDriver does not look for the driver's files (Windows refuses a
 #   driver whose files are missing, and the run would end on "Installing Fail"), so
 #   under Wine the printer is added and the run ends on "Setup Complete", with an
@@ -38,11 +39,12 @@ grep -q '^\[OEMFiles\]' "$driver_dir/Rillo-58-Series.ini" 2>/dev/null || fail "b
 for name in Rillo-58-SeriesDrv.dll Rillo-58-SeriesRES.dll Rillo-58-SeriesUI.dll; do
   [ ! -e "$driver_dir/$name" ] || fail "blocked: $name was copied from nowhere"
 done
-# The monitor DLLs are not copied either; the log is that of any run on this path.
+# The monitor DLLs are not copied either: the spooler cannot load the monitor, and
+# then has none to take the port.
 for name in Rillo-58-SeriesMon.dll Rillo-58-SeriesMonUI.dll; do
   [ ! -e "$system_dir/$name" ] || fail "blocked: $name was copied from nowhere"
 done
-install_log_is "$install_log" blocked
+install_log_is "$install_log" blocked missing
 [ "$(rillo_printers)" = Rillo-58-Series ] || fail "blocked: printers $(rillo_printers | tr '\n' ',')"
 [ "$(reg_value "$record_key" "Program Directory")" = 'C:\blocker.txt\Dest' ] ||
   fail "blocked: Program Directory is \"$(reg_value "$record_key" "Program Directory")\""
