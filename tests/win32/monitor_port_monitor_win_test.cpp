@@ -4,8 +4,9 @@
 // Wine's spooler as the setup program registers them. Through the spooler: add,
 // list, configure and delete a port. In process, initialised with a MONITORINIT of
 // the test's: jobs of ESC/POS bytes into a folder and to a loopback TCP listener,
-// a refused connection, the registry layout through both ways of reaching it, and
-// the port dialog in the installation's language.
+// a refused connection and the registry layout through both ways of reaching it.
+// The port dialog of the UI, in the installation's language, through the spooler's
+// ConfigurePort.
 #include <gtest/gtest.h>
 #include <winsock2.h>
 #include <ws2tcpip.h>
@@ -513,19 +514,18 @@ std::string RoundTrip(const char* bytes) {
 }
 
 struct ConfigureCall {
-  HMODULE ui;
   std::wstring port;
   BOOL result = FALSE;
   DWORD error = 0;
 };
 
+// The spooler's ConfigurePort, as the printer folders call it: it asks the monitor
+// for its UI ("MonitorUI"), loads that DLL from the system folder and hands it the
+// port. The dialog is modal on this thread; the test drives it from its own.
 DWORD WINAPI ConfigureOnOwnThread(void* raw) {
   auto* call = static_cast<ConfigureCall*>(raw);
-  const auto initialize = reinterpret_cast<PMONITORUI(WINAPI*)()>(
-      reinterpret_cast<void*>(GetProcAddress(call->ui, "InitializePrintMonitorUI")));
-  if (!initialize) return 1;
   HWND owner = CreateWindowExA(0, "STATIC", "owner", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
-  call->result = initialize()->pfnConfigurePortUI(nullptr, owner, call->port.c_str());
+  call->result = ConfigurePortW(nullptr, owner, &call->port[0]);
   call->error = GetLastError();
   DestroyWindow(owner);
   return 0;
@@ -545,9 +545,7 @@ TEST_P(PortDialog, ConfigurePortShowsTheInstallationsLanguageAndSetsTheTarget) {
                  static_cast<DWORD>(std::strlen(GetParam().language) + 1));
   RegCloseKey(record);
 
-  UniqueModule ui(LoadLibraryW(SystemFile(kTag + L"MonUI.dll").c_str()));
-  ASSERT_TRUE(ui);
-  ConfigureCall call{ui.get(), port};
+  ConfigureCall call{port};
   UniqueHandle thread(CreateThread(nullptr, 0, &ConfigureOnOwnThread, &call, 0, nullptr));
   ASSERT_TRUE(thread);
   HWND dialog = nullptr;
