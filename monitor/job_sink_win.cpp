@@ -32,6 +32,8 @@ DWORD CreateFolderPath(const std::wstring& folder) {
   return attributes & FILE_ATTRIBUTE_DIRECTORY ? ERROR_SUCCESS : ERROR_DIRECTORY;
 }
 
+// Owns the job's file; Finish closes it and reports what closing said (a full disk
+// or a lost share may show only there), the destructor closes what was not finished.
 class FileSink : public JobSink {
  public:
   explicit FileSink(HANDLE file) : file_(file) {}
@@ -43,6 +45,7 @@ class FileSink : public JobSink {
 
   DWORD Write(const BYTE* data, DWORD size, DWORD* written) override {
     *written = 0;
+    if (file_ == INVALID_HANDLE_VALUE) return ERROR_INVALID_HANDLE;
     while (*written < size) {
       DWORD step = 0;
       if (!WriteFile(file_, data + *written, size - *written, &step, nullptr)) return GetLastError();
@@ -54,6 +57,7 @@ class FileSink : public JobSink {
 
   DWORD Finish() override {
     const HANDLE file = std::exchange(file_, INVALID_HANDLE_VALUE);
+    if (file == INVALID_HANDLE_VALUE) return ERROR_INVALID_HANDLE;
     return CloseHandle(file) ? ERROR_SUCCESS : GetLastError();
   }
 

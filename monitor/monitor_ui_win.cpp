@@ -15,6 +15,7 @@
 #include "monitor/ui_texts.h"
 #include "monitor/wide_win.h"
 #include "monitor/xcv_client_win.h"
+#include "system/registry_key_win.h"
 
 namespace monitor {
 
@@ -46,14 +47,14 @@ UiLanguage InstallationLanguage() {
   std::u16string printer;
   if (length > 0 && length < MAX_PATH && PrinterNameFromUiDll(ToU16(path), &printer)) {
     const std::wstring key = L"SOFTWARE\\" + ToWide(printer);
-    HKEY record = nullptr;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_READ | KEY_WOW64_64KEY, &record) == ERROR_SUCCESS) {
+    sys::RegistryKey record;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_READ | KEY_WOW64_64KEY, record.Receive()) ==
+        ERROR_SUCCESS) {
       wchar_t value[16] = {};
-      DWORD bytes = sizeof value - sizeof(wchar_t);
+      DWORD bytes = sizeof value - sizeof(wchar_t);  // the last character stays a terminator
       DWORD type = 0;
       const LONG status =
-          RegQueryValueExW(record, L"Language", nullptr, &type, reinterpret_cast<BYTE*>(value), &bytes);
-      RegCloseKey(record);
+          RegQueryValueExW(record.get(), L"Language", nullptr, &type, reinterpret_cast<BYTE*>(value), &bytes);
       UiLanguage language;
       if (status == ERROR_SUCCESS && type == REG_SZ && LanguageFromRecord(ToU16(value), &language)) return language;
     }

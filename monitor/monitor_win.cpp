@@ -15,6 +15,7 @@
 #include <utility>
 #include <vector>
 
+#include "app/unique_handle_win.h"
 #include "monitor/job_sink_win.h"
 #include "monitor/monitor_names.h"
 #include "monitor/port_info.h"
@@ -22,6 +23,7 @@
 #include "monitor/port_target.h"
 #include "monitor/text16.h"
 #include "monitor/wide_win.h"
+#include "system/registry_key_win.h"
 
 // The records EnumPorts packs portably are the spooler's own.
 static_assert(sizeof(monitor::PortInfo1) == sizeof(PORT_INFO_1W), "PORT_INFO_1W layout");
@@ -47,13 +49,37 @@ struct Monitor {
   std::unique_ptr<PortStore> ports;
 };
 
+// A printer handle from OpenPrinter, closed with ClosePrinter.
+class UniquePrinter {
+ public:
+  UniquePrinter() = default;
+  ~UniquePrinter() { Reset(); }
+  UniquePrinter(const UniquePrinter&) = delete;
+  UniquePrinter& operator=(const UniquePrinter&) = delete;
+  HANDLE get() const { return printer_; }
+  bool Open(LPWSTR name) {
+    Reset();
+    if (name && OpenPrinterW(name, &printer_, nullptr)) return true;
+    printer_ = nullptr;
+    return false;
+  }
+  void Reset() {
+    if (printer_) ClosePrinter(printer_);
+    printer_ = nullptr;
+  }
+
+ private:
+  HANDLE printer_ = nullptr;
+};
+
 struct Port {
   Port(Monitor* owner, std::u16string portName) : monitor(owner), name(std::move(portName)) {}
   Monitor* monitor;
   std::u16string name;
-  // The job between StartDocPort and EndDocPort.
+  // The job between StartDocPort and EndDocPort, and its printer, to tell the
+  // spooler at the end that the job went out.
   std::unique_ptr<JobSink> sink;
-  HANDLE printer = nullptr;
+  UniquePrinter printer;
   DWORD jobId = 0;
 };
 
@@ -88,29 +114,26 @@ std::u16string OwnPath() {
 // before it initialises the monitor; a DLL registered under two names serves the
 // first (the setup program gives each printer a DLL of its own name).
 bool FindOwnName(const std::u16string& ownFile, std::u16string* name) {
-  HKEY monitors = nullptr;
-  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kMonitorsKey, 0, KEY_READ, &monitors) != ERROR_SUCCESS) return false;
-  bool found = false;
-  for (DWORD index = 0; !found; ++index) {
+  sys::RegistryKey monitors;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kMonitorsKey, 0, KEY_READ, monitors.Receive()) != ERROR_SUCCESS) return false;
+  for (DWORD index = 0;; ++index) {
     wchar_t subKey[256];
     DWORD chars = 256;
-    const LONG status = RegEnumKeyExW(monitors, index, subKey, &chars, nullptr, nullptr, nullptr, nullptr);
+    const LONG status = RegEnumKeyExW(monitors.get(), index, subKey, &chars, nullptr, nullptr, nullptr, nullptr);
     if (status == ERROR_MORE_DATA) continue;
-    if (status != ERROR_SUCCESS) break;
+    if (status != ERROR_SUCCESS) return false;
+    sys::RegistryKey key;
+    if (RegOpenKeyExW(monitors.get(), subKey, 0, KEY_READ, key.Receive()) != ERROR_SUCCESS) continue;
     wchar_t driver[MAX_PATH + 1] = {};
-    DWORD bytes = MAX_PATH * sizeof(wchar_t);
+    DWORD bytes = MAX_PATH * sizeof(wchar_t);  // the last character stays a terminator
     DWORD type = 0;
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(monitors, subKey, 0, KEY_READ, &key) != ERROR_SUCCESS) continue;
-    if (RegQueryValueExW(key, L"Driver", nullptr, &type, reinterpret_cast<BYTE*>(driver), &bytes) == ERROR_SUCCESS &&
+    if (RegQueryValueExW(key.get(), L"Driver", nullptr, &type, reinterpret_cast<BYTE*>(driver), &bytes) ==
+            ERROR_SUCCESS &&
         (type == REG_SZ || type == REG_EXPAND_SZ) && EqualsIgnoreCase(BaseName(ToU16(driver)), ownFile)) {
       *name = ToU16(subKey);
-      found = true;
+      return true;
     }
-    RegCloseKey(key);
   }
-  RegCloseKey(monitors);
-  return found;
 }
 
 // The common application-data folder (C:\ProgramData, or "All Users\Application
@@ -118,13 +141,11 @@ bool FindOwnName(const std::u16string& ownFile, std::u16string* name) {
 std::u16string CommonAppData() {
   using GetFolderPathFn = HRESULT(WINAPI*)(HWND, int, HANDLE, DWORD, LPWSTR);
   wchar_t path[MAX_PATH + 1] = {};
-  if (HMODULE shell = LoadLibraryW(L"shell32.dll")) {
-    const auto getFolderPath =
-        reinterpret_cast<GetFolderPathFn>(reinterpret_cast<void*>(GetProcAddress(shell, "SHGetFolderPathW")));
-    const bool ok = getFolderPath && getFolderPath(nullptr, 0x0023 /* CSIDL_COMMON_APPDATA */, nullptr, 0, path) == S_OK;
-    FreeLibrary(shell);
-    if (ok) return ToU16(path);
-  }
+  const UniqueModule shell(LoadLibraryW(L"shell32.dll"));
+  const auto getFolderPath = reinterpret_cast<GetFolderPathFn>(
+      reinterpret_cast<void*>(shell ? GetProcAddress(shell.get(), "SHGetFolderPathW") : nullptr));
+  if (getFolderPath && getFolderPath(nullptr, 0x0023 /* CSIDL_COMMON_APPDATA */, nullptr, 0, path) == S_OK)
+    return ToU16(path);
   const DWORD length = GetEnvironmentVariableW(L"ALLUSERSPROFILE", path, MAX_PATH);
   return length > 0 && length < MAX_PATH ? ToU16(path) : u"C:\\ProgramData";
 }
@@ -189,8 +210,7 @@ BOOL WINAPI OpenPortFn(HANDLE hMonitor, LPWSTR name, PHANDLE handle) {
 
 void EndJob(Port* port) {
   port->sink.reset();
-  if (port->printer) ClosePrinter(port->printer);
-  port->printer = nullptr;
+  port->printer.Reset();
 }
 
 BOOL WINAPI StartDocPortFn(HANDLE hPort, LPWSTR printerName, DWORD jobId, DWORD level, LPBYTE docInfo) {
@@ -209,8 +229,7 @@ BOOL WINAPI StartDocPortFn(HANDLE hPort, LPWSTR printerName, DWORD jobId, DWORD 
     if (docInfo && (level == 1 || level == 2)) job.document = ToU16(reinterpret_cast<DOC_INFO_1W*>(docInfo)->pDocName);
     const DWORD opened = OpenJobSink(target, job, kConnectMilliseconds, &port->sink);
     if (opened != ERROR_SUCCESS) return Fail(opened);
-    // The printer, to tell the spooler at the end that the job went out.
-    if (!printerName || !OpenPrinterW(printerName, &port->printer, nullptr)) port->printer = nullptr;
+    port->printer.Open(printerName);  // without it the job still goes out, unreported
     port->jobId = jobId;
     return TRUE;
   });
@@ -241,8 +260,8 @@ BOOL WINAPI EndDocPortFn(HANDLE hPort) {
     if (!port->sink) return Fail(ERROR_INVALID_HANDLE);
     const DWORD finished = port->sink->Finish();
     // A port monitor, not the print processor, tells the spooler that the job left.
-    if (finished == ERROR_SUCCESS && port->printer)
-      SetJobW(port->printer, port->jobId, 0, nullptr, JOB_CONTROL_SENT_TO_PRINTER);
+    if (finished == ERROR_SUCCESS && port->printer.get())
+      SetJobW(port->printer.get(), port->jobId, 0, nullptr, JOB_CONTROL_SENT_TO_PRINTER);
     EndJob(port);
     return finished == ERROR_SUCCESS ? TRUE : Fail(finished);
   });

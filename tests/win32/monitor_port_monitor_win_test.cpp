@@ -5,8 +5,8 @@
 // list, configure and delete a port. In process, initialised with a MONITORINIT of
 // the test's: jobs of ESC/POS bytes into a folder and to a loopback TCP listener,
 // a refused connection and the registry layout through both ways of reaching it.
-// The port dialog of the UI, in the installation's language, through the spooler's
-// ConfigurePort.
+// The UI's port dialog, in the installation's language, through the spooler's
+// AddPort and ConfigurePort.
 #include <gtest/gtest.h>
 #include <winsock2.h>
 #include <ws2tcpip.h>
@@ -139,6 +139,12 @@ TEST_F(MonitorTest, SpoolerAddsListsConfiguresAndDeletesAPort) {
   std::wstring answer;
   EXPECT_EQ(monitor.Call(L"MonitorUI", L"", &answer), 0u);
   EXPECT_EQ(answer, kTag + L"MonUI.dll") << "the UI's name follows the monitor's file name";
+  // What the UI adds and deletes ports with.
+  EXPECT_EQ(monitor.Call(L"AddPort", kTag + L"Xcv:"), 0u);
+  EXPECT_EQ(monitor.Call(L"AddPort", kTag + L"Xcv:"), static_cast<DWORD>(ERROR_ALREADY_EXISTS));
+  EXPECT_EQ(monitor.Call(L"AddPort", L"no\\backslash"), static_cast<DWORD>(ERROR_INVALID_NAME));
+  EXPECT_EQ(PortsOf(kMonitor).size(), 2u);
+  EXPECT_EQ(monitor.Call(L"DeletePort", kTag + L"Xcv:"), 0u);
 
   // A new port sends its jobs into a folder named after the monitor.
   Xcv configure(L",XcvPort " + port, true);
@@ -498,6 +504,7 @@ TEST_F(InProcess, RefusedConnectionFailsTheJobWithItsError) {
 
 struct DialogCase {
   const char* language;  // the installation record's "Language"
+  bool add;              // AddPort (a new port) or ConfigurePort (an existing one)
   const char* caption;
 };
 
@@ -513,55 +520,67 @@ std::string RoundTrip(const char* bytes) {
   return narrow;
 }
 
-struct ConfigureCall {
+struct DialogCall {
+  bool add;
   std::wstring port;
   BOOL result = FALSE;
   DWORD error = 0;
 };
 
-// The spooler's ConfigurePort, as the printer folders call it: it asks the monitor
-// for its UI ("MonitorUI"), loads that DLL from the system folder and hands it the
-// port. The dialog is modal on this thread; the test drives it from its own.
-DWORD WINAPI ConfigureOnOwnThread(void* raw) {
-  auto* call = static_cast<ConfigureCall*>(raw);
+// The spooler's AddPort or ConfigurePort, as the printer folders call them: it asks
+// the monitor for its UI ("MonitorUI"), loads that DLL from the system folder and
+// hands it the monitor or the port. The dialog is modal on this thread; the test
+// drives it from its own.
+DWORD WINAPI DialogOnOwnThread(void* raw) {
+  auto* call = static_cast<DialogCall*>(raw);
   HWND owner = CreateWindowExA(0, "STATIC", "owner", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
-  call->result = ConfigurePortW(nullptr, owner, &call->port[0]);
+  std::wstring monitor = kMonitor;
+  call->result = call->add ? AddPortW(nullptr, owner, &monitor[0]) : ConfigurePortW(nullptr, owner, &call->port[0]);
   call->error = GetLastError();
   DestroyWindow(owner);
   return 0;
 }
 
-TEST_P(PortDialog, ConfigurePortShowsTheInstallationsLanguageAndSetsTheTarget) {
+TEST_P(PortDialog, ShowsTheInstallationsLanguageAndSetsTheTarget) {
+  const DialogCase& c = GetParam();
   std::wstring name = kMonitor, port = kTag + L"Dialog:";
   PORT_INFO_1W info = {&port[0]};
-  ASSERT_TRUE(AddPortExW(nullptr, 1, reinterpret_cast<BYTE*>(&info), &name[0]));
+  if (!c.add) {
+    ASSERT_TRUE(AddPortExW(nullptr, 1, reinterpret_cast<BYTE*>(&info), &name[0]));
+  }
   // The installation record of printer "<tag>", whose UI DLL is "<tag>MonUI.dll".
   HKEY record = nullptr;
   const std::wstring recordKey = L"SOFTWARE\\" + kTag;
   ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, recordKey.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | KEY_WOW64_64KEY,
                             nullptr, &record, nullptr),
             0);
-  RegSetValueExA(record, "Language", 0, REG_SZ, reinterpret_cast<const BYTE*>(GetParam().language),
-                 static_cast<DWORD>(std::strlen(GetParam().language) + 1));
+  RegSetValueExA(record, "Language", 0, REG_SZ, reinterpret_cast<const BYTE*>(c.language),
+                 static_cast<DWORD>(std::strlen(c.language) + 1));
   RegCloseKey(record);
 
-  ConfigureCall call{port};
-  UniqueHandle thread(CreateThread(nullptr, 0, &ConfigureOnOwnThread, &call, 0, nullptr));
+  DialogCall call{c.add, port};
+  UniqueHandle thread(CreateThread(nullptr, 0, &DialogOnOwnThread, &call, 0, nullptr));
   ASSERT_TRUE(thread);
   HWND dialog = nullptr;
   for (int i = 0; i < 200 && !dialog; ++i) {
     Sleep(50);
-    dialog = FindWindowA("#32770", RoundTrip(GetParam().caption).c_str());
+    dialog = FindWindowA("#32770", RoundTrip(c.caption).c_str());
   }
   ASSERT_NE(dialog, nullptr) << "no dialog captioned in the installation's language";
   wchar_t text[512] = {};
   GetDlgItemTextW(dialog, IDC_TARGET, text, 512);
-  EXPECT_EQ(std::wstring(text), CommonAppData() + L"\\" + kMonitor) << "the new port's folder";
+  if (c.add) {
+    EXPECT_EQ(std::wstring(text), L"") << "empty: the monitor's own folder";
+    SetDlgItemTextW(dialog, IDC_PORT_NAME, port.c_str());
+  } else {
+    EXPECT_EQ(std::wstring(text), CommonAppData() + L"\\" + kMonitor) << "the new port's folder";
+  }
   SetDlgItemTextA(dialog, IDC_TARGET, "tcp:[::1]:9101");
   SendMessageA(dialog, WM_COMMAND, IDOK, 0);
   ASSERT_EQ(WaitForSingleObject(thread.get(), 10000), WAIT_OBJECT_0);
   EXPECT_TRUE(call.result) << call.error;
 
+  EXPECT_EQ(PortsOf(kMonitor), std::vector<std::wstring>{port});
   Xcv xcv(L",XcvPort " + port, true);
   std::wstring target;
   EXPECT_EQ(xcv.Call(L"GetTarget", L"", &target), 0u);
@@ -571,7 +590,10 @@ TEST_P(PortDialog, ConfigurePortShowsTheInstallationsLanguageAndSetsTheTarget) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Languages, PortDialog,
-                         testing::Values(DialogCase{"English", "Port settings"}, DialogCase{"Chinese", "端口设置"}),
-                         [](const testing::TestParamInfo<DialogCase>& info) { return std::string(info.param.language); });
+                         testing::Values(DialogCase{"English", true, "Add a port"},
+                                         DialogCase{"Chinese", false, "端口设置"}),
+                         [](const testing::TestParamInfo<DialogCase>& info) {
+                           return std::string(info.param.language) + (info.param.add ? "Add" : "Configure");
+                         });
 
 }  // namespace
