@@ -586,7 +586,15 @@ TEST_P(PortDialog, ShowsTheInstallationsLanguageAndSetsTheTarget) {
   EXPECT_EQ(xcv.Call(L"GetTarget", L"", &target), 0u);
   EXPECT_EQ(target, L"tcp:[::1]:9101");
   RegDeleteKeyW(HKEY_LOCAL_MACHINE, recordKey.c_str());
-  EXPECT_TRUE(DeletePortW(nullptr, nullptr, &port[0]));
+
+  // Wine's DeletePort goes to the monitor itself; the UI's way, as Windows' printer
+  // folders take it, is called here directly.
+  UniqueModule ui(LoadLibraryW(SystemFile(kTag + L"MonUI.dll").c_str()));
+  const auto initialize = reinterpret_cast<PMONITORUI(WINAPI*)()>(
+      reinterpret_cast<void*>(ui ? GetProcAddress(ui.get(), "InitializePrintMonitorUI") : nullptr));
+  ASSERT_NE(initialize, nullptr);
+  EXPECT_TRUE(initialize()->pfnDeletePortUI(nullptr, nullptr, port.c_str())) << GetLastError();
+  EXPECT_TRUE(PortsOf(kMonitor).empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(Languages, PortDialog,
