@@ -134,6 +134,7 @@ class Socket {
 // A send that blocks longer than this (a printer that stopped reading) fails the
 // write; the spooler then retries or pauses the job.
 constexpr DWORD kSendTimeoutMilliseconds = 60000;
+constexpr DWORD kDrainMilliseconds = 2000;
 
 // Connects s to address without waiting longer than milliseconds; the socket is
 // blocking again afterwards.
@@ -239,15 +240,34 @@ class TcpSink : public JobSink {
     return ERROR_SUCCESS;
   }
 
-  // Sends the end of the stream; the bytes already sent still reach the printer
-  // after closesocket (a graceful close).
+  // Sends the end of the stream, then reads (and drops) what the printer still says
+  // until it closes its side: a job may ask for its status, and closing a socket with
+  // unread data resets the connection, which may cost the printer what it has not
+  // printed yet. A printer that keeps the connection open gets kDrainMilliseconds.
   DWORD Finish() override {
     const DWORD result = shutdown(socket_.get(), SD_SEND) == 0 ? ERROR_SUCCESS : WSAGetLastError();
+    if (result == ERROR_SUCCESS) Drain();
     socket_.Reset();
     return result;
   }
 
  private:
+  void Drain() {
+    const DWORD start = GetTickCount();
+    char dropped[512];
+    for (;;) {
+      const DWORD spent = GetTickCount() - start;
+      if (spent >= kDrainMilliseconds) return;
+      fd_set readable;
+      FD_ZERO(&readable);
+      FD_SET(socket_.get(), &readable);
+      const DWORD left = kDrainMilliseconds - spent;
+      timeval wait = {static_cast<long>(left / 1000), static_cast<long>(left % 1000) * 1000};
+      if (select(0, &readable, nullptr, nullptr, &wait) <= 0) return;
+      if (recv(socket_.get(), dropped, sizeof dropped, 0) <= 0) return;
+    }
+  }
+
   std::unique_ptr<WinsockSession> session_;  // outlives the socket: declared first
   Socket socket_;
 };

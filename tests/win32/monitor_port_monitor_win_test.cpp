@@ -416,7 +416,9 @@ TEST_F(InProcess, JobsBecomeFilesInAFolderMadeForThem) {
 }
 
 // A listener on a free loopback port that takes one connection and keeps what
-// arrives until the sender ends the stream.
+// arrives until the sender ends the stream. It answers once, as a printer answers a
+// status request in a job: the monitor must read that before it closes, or the
+// connection is reset.
 class Listener {
  public:
   Listener() {
@@ -453,7 +455,10 @@ class Listener {
     if (client == INVALID_SOCKET) return 1;
     char chunk[1500];
     int got;
-    while ((got = recv(client, chunk, sizeof chunk, 0)) > 0) listener->received_.append(chunk, got);
+    while ((got = recv(client, chunk, sizeof chunk, 0)) > 0) {
+      if (listener->received_.empty()) send(client, "\x12", 1, 0);
+      listener->received_.append(chunk, got);
+    }
     closesocket(client);
     return 0;
   }
