@@ -69,7 +69,13 @@ INSTANTIATE_TEST_SUITE_P(
                     TargetCase{"C:\\a:b", TargetError::kBadCharacter, ""},
                     TargetCase{"C:\\what?", TargetError::kBadCharacter, ""},
                     TargetCase{"C:\\tab\there", TargetError::kBadCharacter, ""},
-                    TargetCase{"   ", TargetError::kEmpty, ""}));
+                    TargetCase{"   ", TargetError::kEmpty, ""}),
+    [](const testing::TestParamInfo<TargetCase>& info) {
+      std::string name = std::to_string(info.index) + "_";
+      for (const char* c = info.param.text; *c; ++c)
+        if ((*c >= 'a' && *c <= 'z') || (*c >= 'A' && *c <= 'Z') || (*c >= '0' && *c <= '9')) name += *c;
+      return name;
+    });
 
 TEST(TargetParsing, LimitsAreTheLengthsThatFitMaxPath) {
   Target target;
