@@ -68,21 +68,18 @@ void PortDialog::OnOK() {
     SetFocus(Item(IDC_PORT_NAME));
     return;
   }
-  std::u16string target = ItemText(IDC_TARGET, kTargetFieldChars);
+  std::u16string target;  // left empty only for a new port: the monitor's own folder
   Target parsed;
-  const TargetError targetError = ParseTarget(target, &parsed);
+  const TargetError targetError = ParseTarget(ItemText(IDC_TARGET, kTargetFieldChars), &parsed);
   if (targetError == TargetError::kNone) {
     target = FormatTarget(parsed);
-  } else if (!(mode_ == Mode::kAdd && targetError == TargetError::kEmpty)) {
+  } else if (mode_ == Mode::kConfigure || targetError != TargetError::kEmpty) {
     Warn(TargetErrorText(language_, targetError));
     SetFocus(Item(IDC_TARGET));
     return;
-  } else {
-    target.clear();
   }
   if (apply_ && !apply_(hwnd(), port, target)) return;
   port_ = port;
-  target_ = target;
   EndDialog(IDOK);
 }
 

@@ -24,8 +24,8 @@ class PortDialog : public Dialog {
   PortDialog(HINSTANCE module, Mode mode, UiLanguage language, std::u16string port, std::u16string target,
              Apply apply);
 
+  // The port's name as the user confirmed it.
   const std::u16string& port() const { return port_; }
-  const std::u16string& target() const { return target_; }
 
  protected:
   BOOL OnInitDialog() override;
@@ -38,7 +38,7 @@ class PortDialog : public Dialog {
   Mode mode_;
   UiLanguage language_;
   std::u16string port_;
-  std::u16string target_;
+  std::u16string target_;  // shown when the dialog opens
   Apply apply_;
 };
 

@@ -1,8 +1,8 @@
 // The buffer EnumPorts fills: an array of PORT_INFO_1 or PORT_INFO_2 records at its
 // start, their strings packed from the end of the space they need downwards, as the
 // spooler's own providers lay it out. The records here have the layout of
-// PORT_INFO_1W / PORT_INFO_2W (port_info_win.cpp checks that), so the packing is
-// portable and tested natively.
+// PORT_INFO_1W / PORT_INFO_2W (monitor_win.cpp checks that at compile time), so the
+// packing is portable and tested natively.
 #pragma once
 
 #include <cstddef>
