@@ -7,6 +7,7 @@
 #include <winsplp.h>
 
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -104,12 +105,14 @@ BOOL WINAPI AddPortUIFn(PCWSTR server, HWND owner, PCWSTR monitorName, PWSTR* po
                         return true;
                       });
     if (dialog.DoModal(owner) != IDOK) return Fail(ERROR_CANCELLED);
+    // The documentation names no allocator for the name handed out; LocalAlloc's
+    // memory is what both LocalFree and GlobalFree release.
     if (portNameOut) {
       const std::wstring name = ToWide(dialog.port());
       const SIZE_T bytes = (name.size() + 1) * sizeof(wchar_t);
       auto* copy = static_cast<wchar_t*>(LocalAlloc(LMEM_FIXED, bytes));
       if (copy) {
-        memcpy(copy, name.c_str(), bytes);
+        std::memcpy(copy, name.c_str(), bytes);
         *portNameOut = copy;
       }
     }
