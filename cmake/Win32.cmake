@@ -11,14 +11,7 @@ endif()
 set(WINE_ROOT ${CMAKE_BINARY_DIR}/wine)
 set(CMAKE_CROSSCOMPILING_EMULATOR ${REPO_ROOT}/scripts/wine-run;${WINE_ROOT};${WINE_ARCH})
 
-# Small programs: size-optimised, unused sections dropped, no runtime DLLs.
-set(CMAKE_CXX_FLAGS_RELEASE "-Os -DNDEBUG")
-set(CMAKE_C_FLAGS_RELEASE "-Os -DNDEBUG")
-add_compile_options(-ffunction-sections -fdata-sections)
-add_link_options(-Wl,--gc-sections)
-add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601)
-set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -c 936")
-enable_language(RC)
+include(${CMAKE_CURRENT_LIST_DIR}/WindowsCompile.cmake)
 
 set(ZLIB_STATIC ${CMAKE_FIND_ROOT_PATH}/lib/libz.a)
 if(NOT EXISTS ${ZLIB_STATIC})
@@ -30,12 +23,55 @@ include_directories(SYSTEM ${CMAKE_FIND_ROOT_PATH}/include)
 if(NOT PAYLOAD_TOOL OR NOT EXISTS ${PAYLOAD_TOOL})
   message(FATAL_ERROR "configure with -DPAYLOAD_TOOL=<build/native/payload-tool>")
 endif()
-file(STRINGS ${PACKAGE_DIR}/package.list PACKAGE_ENTRIES)
-list(TRANSFORM PACKAGE_ENTRIES PREPEND ${PACKAGE_DIR}/)
+
+# The port monitor and its UI for this tree's architecture, and their twins for the
+# other one, built from monitor/ alone with the other toolchain.
+add_subdirectory(monitor)
+if(WINE_ARCH STREQUAL win32)
+  set(TWIN_CPU x86_64)
+  set(OWN_SUFFIX "")
+  set(TWIN_SUFFIX .x64)
+else()
+  set(TWIN_CPU i686)
+  set(OWN_SUFFIX .x64)
+  set(TWIN_SUFFIX "")
+endif()
+set(TWIN_DIR ${CMAKE_BINARY_DIR}/monitor-twin)
+include(ExternalProject)
+ExternalProject_Add(monitor-twin
+  SOURCE_DIR ${REPO_ROOT}/monitor
+  BINARY_DIR ${TWIN_DIR}
+  CMAKE_ARGS -DCMAKE_TOOLCHAIN_FILE=${REPO_ROOT}/cmake/toolchain-${TWIN_CPU}-w64-mingw32.cmake
+    -DCMAKE_BUILD_TYPE=Release
+  BUILD_ALWAYS ON
+  INSTALL_COMMAND ""
+  BUILD_BYPRODUCTS ${TWIN_DIR}/Rillo80PrinterMon.dll ${TWIN_DIR}/Rillo80PrinterMonUI.dll)
+
+# The tree's package: resources/package with the monitor's four files (text
+# placeholders there) replaced by the DLLs built here; the plain names hold the i686
+# builds, the ".x64" names the x86_64 ones. Everything Windows-side packs, stages and
+# compares this folder.
+set(PACKAGE_SOURCE_DIR ${PACKAGE_DIR})
+set(PACKAGE_DIR ${CMAKE_BINARY_DIR}/package)
+file(STRINGS ${PACKAGE_SOURCE_DIR}/package.list PACKAGE_ENTRIES)
+list(TRANSFORM PACKAGE_ENTRIES PREPEND ${PACKAGE_SOURCE_DIR}/)
+set(PACKAGE_STAMP ${PACKAGE_DIR}/.assembled)
+add_custom_command(OUTPUT ${PACKAGE_STAMP}
+  COMMAND ${CMAKE_COMMAND} -E rm -rf ${PACKAGE_DIR}
+  COMMAND ${CMAKE_COMMAND} -E copy_directory ${PACKAGE_SOURCE_DIR} ${PACKAGE_DIR}
+  COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:port-monitor> ${PACKAGE_DIR}/Rillo80PrinterMon.dll${OWN_SUFFIX}
+  COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:port-monitor-ui> ${PACKAGE_DIR}/Rillo80PrinterMonUI.dll${OWN_SUFFIX}
+  COMMAND ${CMAKE_COMMAND} -E copy ${TWIN_DIR}/Rillo80PrinterMon.dll ${PACKAGE_DIR}/Rillo80PrinterMon.dll${TWIN_SUFFIX}
+  COMMAND ${CMAKE_COMMAND} -E copy ${TWIN_DIR}/Rillo80PrinterMonUI.dll ${PACKAGE_DIR}/Rillo80PrinterMonUI.dll${TWIN_SUFFIX}
+  COMMAND ${CMAKE_COMMAND} -E touch ${PACKAGE_STAMP}
+  DEPENDS ${PACKAGE_SOURCE_DIR}/package.list ${PACKAGE_ENTRIES} port-monitor port-monitor-ui monitor-twin
+    ${TWIN_DIR}/Rillo80PrinterMon.dll ${TWIN_DIR}/Rillo80PrinterMonUI.dll
+  COMMENT "Putting the package together with the built monitor DLLs")
+
 set(SAMPLE_PAYLOAD ${CMAKE_BINARY_DIR}/sample-payload.bin)
 add_custom_command(OUTPUT ${SAMPLE_PAYLOAD}
   COMMAND ${PAYLOAD_TOOL} pack ${PACKAGE_DIR} ${SAMPLE_PAYLOAD}
-  DEPENDS ${PACKAGE_DIR}/package.list ${PACKAGE_ENTRIES}
+  DEPENDS ${PACKAGE_STAMP}
   COMMENT "Packing the sample payload")
 add_custom_target(sample-payload DEPENDS ${SAMPLE_PAYLOAD})
 
@@ -60,8 +96,8 @@ add_executable(windows-tests ${WIN_TEST_SOURCES} ${REPO_ROOT}/tests/win32/test_m
   ${REPO_ROOT}/tests/win32/win_support.cpp ${REPO_ROOT}/tests/win32/test_payload.rc
   ${APP_WIN_SOURCES} ${APP_DIALOGS_RC})
 target_include_directories(windows-tests PRIVATE ${REPO_ROOT} ${REPO_ROOT}/tests/win32)
-target_link_libraries(windows-tests PRIVATE payload_core app_core driver_core ui_core system_core gtest
-  winspool)
+target_link_libraries(windows-tests PRIVATE payload_core app_core driver_core ui_core system_core monitor_core
+  gtest winspool ws2_32)
 set_source_files_properties(${REPO_ROOT}/tests/win32/test_payload.rc PROPERTIES
   OBJECT_DEPENDS ${SAMPLE_PAYLOAD})
 target_compile_definitions(windows-tests PRIVATE PACKAGE_DIR="${PACKAGE_DIR}")
@@ -84,7 +120,7 @@ foreach(script ${WIN_SCRIPT_TESTS})
   get_filename_component(name ${script} NAME_WE)
   add_test(NAME ${name} COMMAND bash ${script})
   set_tests_properties(${name} PROPERTIES SKIP_RETURN_CODE 77 ENVIRONMENT
-    "OBJDUMP=${CMAKE_OBJDUMP};WINE_RUN=${REPO_ROOT}/scripts/wine-run;WINE_ROOT=${WINE_ROOT};WINE_ARCH=${WINE_ARCH};BUILD_DIR=${CMAKE_BINARY_DIR};PAYLOAD_TOOL=${PAYLOAD_TOOL};SAMPLE_PAYLOAD=${SAMPLE_PAYLOAD}")
+    "OBJDUMP=${CMAKE_OBJDUMP};WINE_RUN=${REPO_ROOT}/scripts/wine-run;WINE_ROOT=${WINE_ROOT};WINE_ARCH=${WINE_ARCH};BUILD_DIR=${CMAKE_BINARY_DIR};PAYLOAD_TOOL=${PAYLOAD_TOOL};SAMPLE_PAYLOAD=${SAMPLE_PAYLOAD};PACKAGE_DIR=${PACKAGE_DIR}")
 endforeach()
 add_subdirectory(${REPO_ROOT}/tests/e2e ${CMAKE_BINARY_DIR}/e2e)
 

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Configures and builds the trees:
 #   build/native  portable modules, payload tool, benchmark, GoogleTest suite
-#   build/win32   setup.exe, setup-stub.exe, payload-tool.exe (i686, the deliverables)
+#   build/win32   setup.exe, setup-stub.exe, payload-tool.exe (i686, the deliverables),
+#                 and the sample package with the port monitor built for both architectures
 #   build/win64   the same Windows code and its tests for x86_64 (run under 64-bit Wine)
 #   build/fuzz    libFuzzer targets (clang, ASan, UBSan)    [only with FUZZ=1]
 set -euo pipefail

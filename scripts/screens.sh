@@ -10,10 +10,11 @@
 #
 # The English installation's Wine prefix stays at build/demo-prefix; at the end the
 # script prints what that installation left: the printer with its port, driver and
-# data, the default printer, the uninstall record in the registry, Uninstall.ini, the
-# Start-menu shortcut and what stayed in the destination folder. A last walk
-# (walk_bench.txt, in a throwaway prefix) gives the seconds from Next on
-# page 3 to page 5 and from Next on page 5 to page 7, and the unpacked bytes a second.
+# data, the port monitor with its port, the Install log, the default printer, the
+# uninstall record in the registry, Uninstall.ini, the Start-menu shortcut and what
+# stayed in the destination folder. A last walk (walk_bench.txt, in a throwaway
+# prefix) gives the seconds from Next on page 3 to page 5 and from Next on page 5 to
+# page 7, and the unpacked bytes a second.
 #
 # Expects built trees (scripts/build.sh). Runs build/win32 where this machine runs
 # 32-bit Wine, otherwise build/win64 (SCREENS_ARCH=win32|win64 chooses). Everything
@@ -152,7 +153,7 @@ if [ "$record" != /dev/null ] && grep -qx 'END ok' "$record"; then
   page5=$(step_of 'wait-page 5 120000') page7=$(step_of 'wait-page 7 120000')
   next3=$((page5 - 1)) next5=$((page7 - 1))
   t3=$(step_time $next3 1) t5=$(step_time $page5 2) t5n=$(step_time $next5 1) t7=$(step_time $page7 2)
-  bytes=$(awk '{ s += $1 } END { print s }' < <(cd resources/package && xargs -d '\n' stat -c %s <package.list))
+  bytes=$(awk '{ s += $1 } END { print s }' < <(cd "$tree/package" && xargs -d '\n' stat -c %s <package.list))
   if [ -n "$t3" ] && [ -n "$t5" ] && [ -n "$t5n" ] && [ -n "$t7" ]; then
     figures=$(awk -v a="$t3" -v b="$t5" -v c="$t5n" -v d="$t7" -v n="$bytes" 'BEGIN {
       printf "Next on page 3 -> page 5: %.2f s\nNext on page 5 -> page 7: %.2f s\n", (b - a) / 1000, (d - c) / 1000
@@ -177,6 +178,16 @@ echo "printers: ${printers//$'\n'/, }"
 printer_key="HKLM\\System\\CurrentControlSet\\Control\\Print\\Printers\\$printer"
 reg_query "$printer_key" | grep -E '^ +(Name|Port|Printer Driver|Share Name|Attributes) ' || fail "no printer \"$printer\""
 reg_query "$printer_key\\PrinterDriverData" | grep -E '^ +(Position|Language|PrinterService) '
+echo "-- port monitor \"$printer Monitor\" and its ports"
+reg_query "HKLM\\System\\CurrentControlSet\\Control\\Print\\Monitors\\$printer Monitor" /s |
+  grep -E '^(HKEY_|    (Driver|Target) )' | sed -E 's/^HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Control\\Print\\/   /' ||
+  fail "no port monitor \"$printer Monitor\""
+echo "-- Install log (C:\\InstallPrinter.txt)"
+if [ -f "$demo_prefix/drive_c/InstallPrinter.txt" ]; then
+  tr -d '\r' <"$demo_prefix/drive_c/InstallPrinter.txt" | sed 's/^/   /'
+else
+  echo "   none: the installation wrote no line"
+fi
 default=$(reg_query 'HKCU\Software\Microsoft\Windows NT\CurrentVersion\Windows' /v Device | sed -nE 's/^ +[Dd]evice +REG_SZ +//p')
 echo "default printer: ${default:-none}"
 echo "-- registry record HKLM\\SOFTWARE\\$printer"

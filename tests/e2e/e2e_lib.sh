@@ -139,11 +139,11 @@ COPIES
 
 # staged_as_packaged WHAT: in the robot's prefix, every file the staging copies
 # unchanged is in the driver folder (the monitor DLLs in the system folder, the native
-# one on the 64-bit path) as the package file of this path.
+# one on the 64-bit path) as the package file of this path. The package is the tree's
+# own (PACKAGE_DIR), with the monitor DLLs it built.
 staged_as_packaged() {
   local target source folder system=$E2E_PREFIX/drive_c/windows/system32
-  local package
-  package=$(cd "$(dirname "${BASH_SOURCE[0]}")/../../resources/package" && pwd)
+  local package=${PACKAGE_DIR:?}
   while read -r target source; do
     folder=$system/spool/drivers/$path_driver_folder
     [[ $target == *Mon*.dll ]] && folder=$system
@@ -151,25 +151,40 @@ staged_as_packaged() {
   done < <(staged_copies)
 }
 
-# install_log_lines: the Install log of an installation that registers its driver,
-# one line a line. The package's monitor DLLs are text placeholders, so Wine cannot
-# load the monitor (126) and then knows no monitor that could take the port (87).
+# install_log_lines [MONITOR]: the Install log of an installation that registers its
+# driver, one line a line. MONITOR is what the spooler meets:
+#   new      (the default) no monitor of that name yet: the package's monitor DLL
+#            loads in the program's own process (Wine runs the spooler there) and
+#            takes the port; nothing is logged for either;
+#   again    the monitor and its port from an earlier installation: AddMonitor fails
+#            with 3006, which only the 64-bit path logs, and the monitor refuses the
+#            port it has already (183);
+#   missing  no monitor DLL was staged: Wine cannot load it (126) and then knows no
+#            monitor that could take the port (87).
 # The 64-bit path logs a failed monitor in its own wording and the 11 file names
 # before it registers the driver; the 32-bit path logs no file names.
 install_log_lines() {
-  if [ "$WINE_ARCH" = win64 ]; then
-    printf '%s\n' "AddPrinterMonitor64 Error=126" "AddPortEx = 87"
-    driver_targets
-  else
-    printf '%s\n' "AddPrinterMonitor32 = 126" "AddPortEx = 87"
-  fi
+  local monitor=${1:-new}
+  case $monitor:$WINE_ARCH in
+    again:win64) printf '%s\n' "AddPrinterMonitor64 Error=3006" "AddPortEx = 183" ;;
+    again:*) printf '%s\n' "AddPortEx = 183" ;;
+    missing:win64) printf '%s\n' "AddPrinterMonitor64 Error=126" "AddPortEx = 87" ;;
+    missing:*) printf '%s\n' "AddPrinterMonitor32 = 126" "AddPortEx = 87" ;;
+  esac
+  [ "$WINE_ARCH" = win64 ] && driver_targets
+  return 0
 }
 
-# install_log_is FILE WHAT: FILE is exactly install_log_lines, each line ended as the
-# program writes it: CR LF through a text-mode stream, which lands as CR CR LF.
+# install_log_is FILE WHAT [MONITOR]: FILE is exactly install_log_lines MONITOR, each
+# line ended as the program writes it: CR LF through a text-mode stream, which lands
+# as CR CR LF. No lines: the program never made the file.
 install_log_is() {
   local expected
-  expected=$(install_log_lines | sed 's/$/\r\r/'; printf x)
+  expected=$(install_log_lines "${3:-new}" | sed 's/$/\r\r/'; printf x)
+  if [ "$expected" = x ]; then
+    [ ! -e "$1" ] || fail "$2: an Install log: $(od -c "$1" 2>&1 | head -16)"
+    return
+  fi
   [ -f "$1" ] && [ "$(cat "$1"; printf x)" = "$expected" ] ||
     fail "$2: Install log: $(od -c "$1" 2>&1 | head -16)"
 }

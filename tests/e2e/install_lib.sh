@@ -16,12 +16,14 @@ shortcut=$start_menu/"Uninstall Printer Driver.lnk"
 driver_dir=$drive_c/windows/system32/spool/drivers/$path_driver_folder
 system_dir=$drive_c/windows/system32
 printers_key='System\\CurrentControlSet\\Control\\Print\\Printers'
+monitor_key='System\\CurrentControlSet\\Control\\Print\\Monitors\\Rillo-58-Series Monitor'
 record_key='Software\\Rillo-58-Series'
-package_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")/../../resources/package" && pwd)
 # The sample printer as check_installed expects it.
 printer=Rillo-58-Series
 port="$printer PORT:"
 program_dir="C:\\Program Files\\$printer"
+# The tree's package, with the monitor DLLs it built.
+package_dir=${PACKAGE_DIR:?}
 
 # An empty robot script: makes the prefix (first use) before anything in it is touched.
 make_prefix() {
@@ -89,9 +91,11 @@ rillo_printers() {
 
 # reset_install_state: no Rillo-58-Series printer, no uninstall record, no Install log,
 # no shortcut folder, no driver files of ours in the driver directory, no monitor DLLs
-# of ours in the system folder.
+# of ours in the system folder, no monitor registered under our name (its ports went
+# with it).
 reset_install_state() {
   drop_keys "$printers_key\\\\Rillo-58-Series"
+  drop_keys "$monitor_key"
   drop_keys "$record_key"
   rm -rf "$install_log" "$start_menu"
   rm -f "$driver_dir"/Rillo-58-Series* "$driver_dir"/3/Rillo-58-Series* "$system_dir"/Rillo-58-SeriesMon*.dll
@@ -108,11 +112,12 @@ to_installation() {
 }
 
 # install_script PROGRAM [FOLDER [PORT_INDEX]]: to_installation, then page 5 (its port
-# list is filled before the page shows) with a pause and a record of it, the port combo's item PORT_INDEX chosen there when given, Next, and
-# Finish on page 7.
+# list is filled before the page shows) with a pause, a record of it and its port
+# list, the port combo's item PORT_INDEX chosen there when given, Next, and Finish on
+# page 7.
 install_script() {
   to_installation "$1" "${2:-}"
-  printf 'wait-page 5 120000\nsleep 1500\nrecord\n'
+  printf 'wait-page 5 120000\nsleep 1500\nrecord\nlist-items 1017\n'
   [ -n "${3:-}" ] && echo "select 1017 $3"
   printf 'click 1001\nwait-page 7 120000\nclick 1007\nwait-exit 30000\n'
 }
@@ -140,6 +145,13 @@ run_install() {
   has "^EXIT $(step 'wait-exit 30000') code=0\$" "$name"
   has '^END ok$' "$name"
   lacks '^MSGBOX '
+}
+
+# monitor_ports: the ports the monitor keeps under its key, one a line, sorted.
+monitor_ports() {
+  flush_registry
+  grep -ioE "^\[$(sed 's/\\/\\\\/g' <<<"$monitor_key")\\\\\\\\Ports\\\\\\\\[^]\\]*\]" "$E2E_PREFIX/system.reg" |
+    sed -E 's/.*\\\\([^\\]*)\]$/\1/' | sort
 }
 
 # log_has LINE: the Install log holds LINE (a whole line, CR LF ended).
@@ -215,6 +227,11 @@ check_installed() {
   fi
 
   install_log_is "$(c_path 'C:\InstallPrinter.txt')" "$lang"
+  # The monitor, registered for the path's environment with the staged DLL, keeps the
+  # port under its own key with a folder under ProgramData as its target.
+  local monitor="HKLM\\System\\CurrentControlSet\\Control\\Print\\Monitors\\$printer Monitor"
+  expect_value "$monitor" Driver "REG_SZ ${printer}Mon.dll"
+  expect_value "$monitor\\Ports\\$port" Target "REG_SZ C:\\ProgramData\\$printer Monitor"
 
   local record_key="HKLM\\SOFTWARE\\$printer" v=$path_record_view
   [ "$(prefix_reg query "$record_key" $v | grep -c '    REG_SZ    ')" -eq 10 ] ||

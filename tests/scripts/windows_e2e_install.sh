@@ -6,8 +6,10 @@
 #   model, its name read-only, the configured port selected, the serial settings
 #   fixed and disabled); page 7 with "Finish" alone; exit code 0. Then the 11 driver
 #   files in the spooler's driver folder of the program's path and its 3\ copies, the
-#   copied ones and the monitor DLLs as the package files of that path, the printer and
-#   its data, the default printer, the Install log in that path's wording, the
+#   copied ones and the monitor DLLs as the package files of that path, the monitor
+#   registered with its port (listed twice on page 5: once as configured, once by the
+#   spooler), the printer and its data, the default printer, the Install log in that
+#   path's wording (no monitor or port failure), the
 #   uninstall record under SOFTWARE (in the 64-bit view, where a prefix has two),
 #   Uninstall.ini, the Start-menu shortcut (target and working directory read from its
 #   bytes by tests/e2e/read_lnk.pl) and what stays in the destination folder.
@@ -79,9 +81,8 @@ check_walk() {
   has '^CONTROL 19 id=1001 class="Button" visible=1 enabled=1 '
   has '^CONTROL 19 id=1007 class="Button" visible=1 enabled=1 '
   # The port combo: the configured port selected, then every port the spooler lists
-  # (the combo sorts them). Wine's spooler refused the port (AddPortEx = 87, the
-  # monitor DLL being a placeholder), so the configured name is not among the listed
-  # ones: it shows once, where on Windows it would show twice.
+  # (the combo sorts them). The package's monitor took the configured port a moment
+  # earlier, so the spooler lists it too: it shows twice.
   local combo items sel
   combo=$(grep -E '^CONTROL 19 id=1017 class="ComboBox" ' "$record")
   has "^CONTROL 19 id=1017 class=\"ComboBox\" visible=1 enabled=1 text=\"$(as_record "$port")\" items=[0-9]+ sel=[0-9]+\$"
@@ -94,7 +95,7 @@ check_walk() {
   [ "${names[${sel:-0}]:-}" = "$port" ] || fail "$lang: item $sel of the port list is \"${names[${sel:-0}]:-}\""
   local n=0 name
   for name in "${names[@]}"; do [ "$name" = "$port" ] && n=$((n + 1)); done
-  [ $n -eq 1 ] || fail "$lang: the configured port is listed $n times"
+  [ $n -eq 2 ] || fail "$lang: the configured port is listed $n times"
   for name in COM1: FILE: LPT1:; do
     [[ " ${names[*]} " == *" $name "* ]] || fail "$lang: the spooler's port $name is not listed"
   done

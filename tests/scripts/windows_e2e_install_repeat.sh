@@ -6,8 +6,10 @@
 # - the uninstall record HKLM\SOFTWARE\Rillo-58-Series keeps "PrinterName" without
 #   a number and is rewritten each time (a value changed between the runs is set
 #   back), while a value other software added to the key stays;
-# - the monitor and the port are registered again each time and their failures logged
-#   again: a new Install log is the same as the first one;
+# - the first installation registers the monitor and its port and logs no failure of
+#   either; the later ones meet the monitor installed already (3006, which the 32-bit
+#   path does not log) and the port the monitor has (AddPortEx = 183), and add no
+#   port: the monitor keeps the one, and page 5 lists it twice as before;
 # - the shortcut is written again in place: a damaged .lnk left in the Start-menu
 #   folder is replaced by a shell link, and the folder holds nothing else;
 # - the third time another port is chosen on page 5 (the item after the configured
@@ -21,9 +23,16 @@ make_prefix
 reset_install_state
 rm -rf "$default_folder"
 
+# configured_listed: how often page 5 listed the configured port in the last record.
+configured_listed() {
+  grep -E "^ITEMS $(step 'list-items 1017') id=1017 " "$record" | grep -oF '"Rillo-58-Series PORT:"' | wc -l
+}
+
 run_install first setup.exe
 [ "$(rillo_printers)" = Rillo-58-Series ] || fail "first: printers $(rillo_printers | tr '\n' ',')"
 install_log_is "$install_log" first
+[ "$(monitor_ports)" = "Rillo-58-Series PORT:" ] || fail "first: the monitor's ports: $(monitor_ports | tr '\n' ',')"
+[ "$(configured_listed)" -eq 2 ] || fail "first: page 5 listed the configured port $(configured_listed) times"
 [ -s "$shortcut" ] || fail "first: no shortcut"
 
 # Between the runs: a damaged shortcut, a changed record value, a value of another
@@ -38,7 +47,9 @@ rm -f "$install_log"
 run_install second setup.exe
 [ "$(rillo_printers)" = "$(printf 'Rillo-58-Series\nRillo-58-Series (1)')" ] ||
   fail "second: printers $(rillo_printers | tr '\n' ',')"
-install_log_is "$install_log" second
+install_log_is "$install_log" second again
+[ "$(monitor_ports)" = "Rillo-58-Series PORT:" ] || fail "second: the monitor's ports: $(monitor_ports | tr '\n' ',')"
+[ "$(configured_listed)" -eq 2 ] || fail "second: page 5 listed the configured port $(configured_listed) times"
 [ "$(reg_value "$record_key" PrinterName)" = Rillo-58-Series ] ||
   fail "second: PrinterName is \"$(reg_value "$record_key" PrinterName)\""
 [ "$(reg_value "$record_key" PrinterDriver)" = "Rillo-58-Series Driver" ] || fail "second: PrinterDriver not rewritten"

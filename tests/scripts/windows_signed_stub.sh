@@ -8,7 +8,7 @@ trap 'rm -rf "$work"' EXIT
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 tool=${PAYLOAD_TOOL:?}
-package=$(dirname "$0")/../../resources/package
+package=${PACKAGE_DIR:?}  # the tree's package, packed into SAMPLE_PAYLOAD
 
 "$tool" append "$BUILD_DIR/setup-stub.exe" "${SAMPLE_PAYLOAD:?}" "$work/vendor-setup.exe" || fail "append"
 "$tool" list "$work/vendor-setup.exe" >"$work/unsigned.list" || fail "list unsigned"

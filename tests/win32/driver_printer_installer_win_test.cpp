@@ -363,6 +363,8 @@ class EngineRun : public testing::Test {
       }
     }
     if (!savedDefault_.empty()) SetDefaultPrinterA(savedDefault_.c_str());
+    // The monitor took its port with it: a run again in this prefix starts afresh.
+    if (!monitor_.empty()) DeleteMonitorA(nullptr, nullptr, &monitor_[0]);
   }
 
   // Names of one test: "<prefix> <tag>", its driver, monitor and port.
@@ -422,14 +424,19 @@ class EngineRun : public testing::Test {
 
   std::string NewLog() const { return ReadAll(driver::kInstallLogPath).substr(logBefore_); }
 
-  // The log of a run in which neither the monitor (the package's monitor DLLs are
-  // text placeholders: Wine cannot load them, 126) nor, for want of it, the port
-  // (87) could be registered, in the wording of path. The 64-bit path also logs
-  // the eleven dependent files before the driver; the 32-bit path does not.
+  // The log up to the printer, in the wording of path. On this process's own path
+  // the package's monitor loads and takes the port, and nothing is logged. On the
+  // other path the staged monitor DLL is of the other architecture: Wine's spooler,
+  // running in this process, cannot load it (126) and then knows no monitor that
+  // could take the port (87). The 64-bit path also logs the eleven dependent files
+  // before the driver; the 32-bit path does not.
   std::string LogBeforeThePrinter(Path path) const {
-    if (path == Path::kX64)
-      return "AddPrinterMonitor64 Error=126" + LineEnd() + "AddPortEx = 87" + LineEnd() + FileLines();
-    return "AddPrinterMonitor32 = 126" + LineEnd() + "AddPortEx = 87" + LineEnd();
+    std::string log;
+    if (path != NativePath())
+      log = (path == Path::kX64 ? "AddPrinterMonitor64 Error=126" : "AddPrinterMonitor32 = 126") + LineEnd() +
+            "AddPortEx = 87" + LineEnd();
+    if (path == Path::kX64) log += FileLines();
+    return log;
   }
 
   std::string FileLines() const {
@@ -479,8 +486,11 @@ TEST_F(EngineRun, NativePathAddsTheNextFreeNameWithItsDataAndDefault) {
 
   EXPECT_EQ(DefaultPrinter(), added) << "the box was left ticked";
 
-  // Nothing went wrong after the port: the log ends there.
+  // Nothing went wrong: the monitor and the port were registered, and the spooler
+  // lists the port.
   EXPECT_EQ(NewLog(), LogBeforeThePrinter(NativePath()));
+  const std::vector<std::string> ports = driver::ListPortNames();
+  EXPECT_NE(std::find(ports.begin(), ports.end(), port_), ports.end());
 
   // The driver was registered for this process's environment with the staged
   // files, copied from that environment's driver folder into its "3" subfolder.
