@@ -135,5 +135,5 @@ if(WINE_ARCH STREQUAL win32)
   set_tests_properties(windows-tests-wow64 PROPERTIES SKIP_RETURN_CODE 77 WORKING_DIRECTORY ${CMAKE_BINARY_DIR})
   add_test(NAME wow64_e2e_install COMMAND bash ${REPO_ROOT}/tests/scripts/wow64_e2e_install.sh)
   set_tests_properties(wow64_e2e_install PROPERTIES SKIP_RETURN_CODE 77 ENVIRONMENT
-    "WINE_RUN=${REPO_ROOT}/scripts/wine-run;WINE_ROOT=${WINE_ROOT};WINE_ARCH=win64;BUILD_DIR=${CMAKE_BINARY_DIR}")
+    "WINE_RUN=${REPO_ROOT}/scripts/wine-run;WINE_ROOT=${WINE_ROOT};WINE_ARCH=win64;BUILD_DIR=${CMAKE_BINARY_DIR};PACKAGE_DIR=${PACKAGE_DIR}")
 endif()
