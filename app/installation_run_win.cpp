@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "app/folder_path_win.h"
 #include "app/install_config.h"
@@ -29,6 +30,21 @@ void DeleteStartupCopies(const std::string& destination) {
   }
 }
 
+// The bytes the extraction put into the destination folder, in KB rounded up: the
+// size Windows' list of installed programs shows. The package carries both builds of
+// every driver file, so this errs on the large side.
+unsigned long PlacedKilobytes(const std::string& destination, const std::vector<std::string>& names) {
+  unsigned long long bytes = 0;
+  for (const std::string& name : names) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    const std::string path = destination + "\\" + name;
+    if (GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) {
+      bytes += (static_cast<unsigned long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    }
+  }
+  return static_cast<unsigned long>((bytes + 1023) / 1024);
+}
+
 }  // namespace
 
 DWORD RunInstallation(void* argument) {
@@ -44,9 +60,13 @@ DWORD RunInstallation(void* argument) {
   // Leaving the destination page made the folder; make sure of it again, level by
   // level, in case it went away since.
   CreateFolderPath(destination.c_str());
+  std::vector<std::string> placed;
   payload::ExtractPayload(wizard.payloadData(), wizard.payloadSize(), destination.c_str(), g_dataFolder, panel,
-                          GetDlgItem(dialog, IDC_PROGRESS),
-                          [&wizard](const char* name) { wizard.placedFiles().Add(name); });
+                          GetDlgItem(dialog, IDC_PROGRESS), [&wizard, &placed](const char* name) {
+                            wizard.placedFiles().Add(name);
+                            placed.push_back(name);
+                          });
+  const unsigned long installedKb = PlacedKilobytes(destination, placed);
   DeleteStartupCopies(destination);
 
   const std::string base = sys::StartMenuBase(language);
@@ -90,6 +110,7 @@ DWORD RunInstallation(void* argument) {
   record.monitorName = config.monitorName();
   record.portName = config.portName();
   record.printerServiceName = config.serviceName();
+  record.estimatedSizeKb = installedKb;
   sys::RecordInstallation(record);
 
   // Posted, not sent: the page logic moves to "Setup Complete" on its own thread

@@ -30,12 +30,29 @@ include_directories(SYSTEM ${CMAKE_FIND_ROOT_PATH}/include)
 if(NOT PAYLOAD_TOOL OR NOT EXISTS ${PAYLOAD_TOOL})
   message(FATAL_ERROR "configure with -DPAYLOAD_TOOL=<build/native/payload-tool>")
 endif()
+# It is packed from a copy of resources/package in the tree (build/<tree>/package),
+# where the files this build makes replace their placeholders. BUILT_PACKAGE_FILES:
+# pairs of a target and the package entry its file becomes.
+set(BUILT_PACKAGE_FILES
+  Uninstaller Uninstaller.exe)
 file(STRINGS ${PACKAGE_DIR}/package.list PACKAGE_ENTRIES)
 list(TRANSFORM PACKAGE_ENTRIES PREPEND ${PACKAGE_DIR}/)
+set(PACKAGE_BUILD_DIR ${CMAKE_BINARY_DIR}/package)
 set(SAMPLE_PAYLOAD ${CMAKE_BINARY_DIR}/sample-payload.bin)
+set(built_copies)
+set(built_targets)
+set(pairs ${BUILT_PACKAGE_FILES})
+while(pairs)
+  list(POP_FRONT pairs target entry)
+  list(APPEND built_copies COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:${target}> ${PACKAGE_BUILD_DIR}/${entry})
+  list(APPEND built_targets ${target})
+endwhile()
 add_custom_command(OUTPUT ${SAMPLE_PAYLOAD}
-  COMMAND ${PAYLOAD_TOOL} pack ${PACKAGE_DIR} ${SAMPLE_PAYLOAD}
-  DEPENDS ${PACKAGE_DIR}/package.list ${PACKAGE_ENTRIES}
+  COMMAND ${CMAKE_COMMAND} -E rm -rf ${PACKAGE_BUILD_DIR}
+  COMMAND ${CMAKE_COMMAND} -E copy_directory ${PACKAGE_DIR} ${PACKAGE_BUILD_DIR}
+  ${built_copies}
+  COMMAND ${PAYLOAD_TOOL} pack ${PACKAGE_BUILD_DIR} ${SAMPLE_PAYLOAD}
+  DEPENDS ${PACKAGE_DIR}/package.list ${PACKAGE_ENTRIES} ${built_targets}
   COMMENT "Packing the sample payload")
 add_custom_target(sample-payload DEPENDS ${SAMPLE_PAYLOAD})
 
@@ -46,6 +63,7 @@ add_subdirectory(ui)
 add_subdirectory(system)
 add_subdirectory(tools)
 add_subdirectory(resources)
+add_subdirectory(uninstall)
 
 # Windows-side tests: one GoogleTest program built from Debian's googletest sources.
 set(gtest_force_shared_crt OFF CACHE BOOL "" FORCE)
@@ -60,11 +78,12 @@ add_executable(windows-tests ${WIN_TEST_SOURCES} ${REPO_ROOT}/tests/win32/test_m
   ${REPO_ROOT}/tests/win32/win_support.cpp ${REPO_ROOT}/tests/win32/test_payload.rc
   ${APP_WIN_SOURCES} ${APP_DIALOGS_RC})
 target_include_directories(windows-tests PRIVATE ${REPO_ROOT} ${REPO_ROOT}/tests/win32)
-target_link_libraries(windows-tests PRIVATE payload_core app_core driver_core ui_core system_core gtest
-  winspool)
+target_link_libraries(windows-tests PRIVATE payload_core app_core driver_core ui_core system_core uninstall_core
+  gtest winspool)
 set_source_files_properties(${REPO_ROOT}/tests/win32/test_payload.rc PROPERTIES
   OBJECT_DEPENDS ${SAMPLE_PAYLOAD})
-target_compile_definitions(windows-tests PRIVATE PACKAGE_DIR="${PACKAGE_DIR}")
+# The package as this tree packs it, the built files in place of their placeholders.
+target_compile_definitions(windows-tests PRIVATE PACKAGE_DIR="${PACKAGE_BUILD_DIR}")
 set_property(SOURCE ${REPO_ROOT}/tests/win32/test_payload.rc APPEND PROPERTY COMPILE_OPTIONS
   -I${CMAKE_BINARY_DIR})
 add_dependencies(windows-tests sample-payload library-probe)
@@ -84,7 +103,7 @@ foreach(script ${WIN_SCRIPT_TESTS})
   get_filename_component(name ${script} NAME_WE)
   add_test(NAME ${name} COMMAND bash ${script})
   set_tests_properties(${name} PROPERTIES SKIP_RETURN_CODE 77 ENVIRONMENT
-    "OBJDUMP=${CMAKE_OBJDUMP};WINE_RUN=${REPO_ROOT}/scripts/wine-run;WINE_ROOT=${WINE_ROOT};WINE_ARCH=${WINE_ARCH};BUILD_DIR=${CMAKE_BINARY_DIR};PAYLOAD_TOOL=${PAYLOAD_TOOL};SAMPLE_PAYLOAD=${SAMPLE_PAYLOAD}")
+    "OBJDUMP=${CMAKE_OBJDUMP};PACKAGE_BUILD_DIR=${PACKAGE_BUILD_DIR};WINE_RUN=${REPO_ROOT}/scripts/wine-run;WINE_ROOT=${WINE_ROOT};WINE_ARCH=${WINE_ARCH};BUILD_DIR=${CMAKE_BINARY_DIR};PAYLOAD_TOOL=${PAYLOAD_TOOL};SAMPLE_PAYLOAD=${SAMPLE_PAYLOAD}")
 endforeach()
 add_subdirectory(${REPO_ROOT}/tests/e2e ${CMAKE_BINARY_DIR}/e2e)
 

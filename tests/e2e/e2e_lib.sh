@@ -142,8 +142,7 @@ COPIES
 # one on the 64-bit path) as the package file of this path.
 staged_as_packaged() {
   local target source folder system=$E2E_PREFIX/drive_c/windows/system32
-  local package
-  package=$(cd "$(dirname "${BASH_SOURCE[0]}")/../../resources/package" && pwd)
+  local package=$BUILD_DIR/package
   while read -r target source; do
     folder=$system/spool/drivers/$path_driver_folder
     [[ $target == *Mon*.dll ]] && folder=$system

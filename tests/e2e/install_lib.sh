@@ -17,7 +17,8 @@ driver_dir=$drive_c/windows/system32/spool/drivers/$path_driver_folder
 system_dir=$drive_c/windows/system32
 printers_key='System\\CurrentControlSet\\Control\\Print\\Printers'
 record_key='Software\\Rillo-58-Series'
-package_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")/../../resources/package" && pwd)
+# The package as the tree packs it: the built uninstaller in place of its placeholder.
+package_dir=$BUILD_DIR/package
 
 # An empty robot script: makes the prefix (first use) before anything in it is touched.
 make_prefix() {
