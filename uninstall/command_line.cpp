@@ -26,7 +26,16 @@ bool ParseArguments(const char* arguments, bool* silent) {
       continue;
     }
     std::string word;
-    while (*p && *p != ' ' && *p != '\t') word += *p++;
+    // A quoted word ("/S", as some launchers pass it) counts without its quotes.
+    bool quoted = false;
+    while (*p && (quoted || (*p != ' ' && *p != '\t'))) {
+      if (*p == '"') {
+        quoted = !quoted;
+      } else {
+        word += *p;
+      }
+      ++p;
+    }
     if (++words > 1 || (word != "/S" && word != "/s")) return false;
     *silent = true;
   }

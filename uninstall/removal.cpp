@@ -123,24 +123,51 @@ class Removal {
 
   void RemoveDriver() {
     for (const char* environment : kEnvironments) {
-      std::vector<std::string> drivers;
+      std::vector<DriverInfo> drivers;
       const unsigned long listed = system_.ListDrivers(environment, &drivers);
       if (listed == error::kInvalidEnvironment) continue;  // a spooler that knows only its own
       if (listed) {
         Fail(Step::kListDrivers, environment, listed);
         continue;
       }
-      bool registered = false;
-      for (const std::string& driver : drivers) registered = registered || SameName(driver, r_.driverName);
-      if (!registered) continue;
-      const unsigned long error = system_.DeleteDriver(r_.driverName, environment);
-      if (error == 0 || error == error::kUnknownPrinterDriver) continue;
+      // Our driver's files, and every file another driver of the environment names.
+      const DriverInfo* ours = nullptr;
+      std::vector<std::string> othersFiles;
+      for (const DriverInfo& driver : drivers) {
+        if (SameName(driver.name, r_.driverName)) {
+          ours = &driver;
+        } else {
+          othersFiles.insert(othersFiles.end(), driver.files.begin(), driver.files.end());
+        }
+      }
+      if (!ours) continue;
+      unsigned long error = system_.DeleteDriver(r_.driverName, environment, true);
+      bool filesLeft = false;
+      if (error == error::kInvalidParameter) {
+        // A spooler that cannot delete the files with the driver (Wine's refuses the
+        // flag): the driver alone, then its files that no other driver names.
+        error = system_.DeleteDriver(r_.driverName, environment, false);
+        filesLeft = true;
+      }
       if (error == error::kPrinterDriverInUse) {
         // The spooler lets go of it when Windows restarts; the uninstaller runs again then.
         rerun_ = true;
         continue;
       }
-      Fail(Step::kDriver, r_.driverName + " (" + environment + ")", error);
+      if (error && error != error::kUnknownPrinterDriver) {
+        Fail(Step::kDriver, r_.driverName + " (" + environment + ")", error);
+        continue;
+      }
+      const std::string folder = system_.DriverFolder(environment);
+      if (folder.empty()) continue;
+      for (const std::string& file : ours->files) {
+        bool shared = false;
+        for (const std::string& other : othersFiles) shared = shared || SameName(other, file);
+        if (shared) continue;
+        if (filesLeft) RemoveFile(folder + "\\3\\" + file, false, false);
+        // The copies the installation staged for the spooler beside the version folders.
+        RemoveFile(folder + "\\" + file, false, false);
+      }
     }
   }
 

@@ -20,6 +20,7 @@ namespace error {
 constexpr unsigned long kFileNotFound = 2;
 constexpr unsigned long kPathNotFound = 3;
 constexpr unsigned long kAccessDenied = 5;
+constexpr unsigned long kInvalidParameter = 87;
 constexpr unsigned long kSharingViolation = 32;
 constexpr unsigned long kDirNotEmpty = 145;
 constexpr unsigned long kUnknownPort = 1796;
@@ -47,6 +48,11 @@ struct PrinterInfo {
   std::string driver;
 };
 
+struct DriverInfo {
+  std::string name;
+  std::vector<std::string> files;  // bare names: driver, data, configuration, help, dependent files
+};
+
 struct PortInfo {
   std::string name;
   std::string monitor;  // may be empty when the spooler does not say
@@ -61,9 +67,11 @@ class RemovalSystem {
   virtual bool DefaultPrinter(std::string* name) = 0;
   virtual unsigned long MakeDefaultPrinter(const std::string& name) = 0;
   virtual unsigned long DeletePrinter(const std::string& name) = 0;
-  virtual unsigned long ListDrivers(const char* environment, std::vector<std::string>* drivers) = 0;
-  // With the files no other driver uses.
-  virtual unsigned long DeleteDriver(const std::string& driver, const char* environment) = 0;
+  virtual unsigned long ListDrivers(const char* environment, std::vector<DriverInfo>* drivers) = 0;
+  // Version 3; withFiles: and the files no other driver uses.
+  virtual unsigned long DeleteDriver(const std::string& driver, const char* environment, bool withFiles) = 0;
+  // The spooler's driver folder of the environment; its "3" folder holds version 3's files.
+  virtual std::string DriverFolder(const char* environment) = 0;
   virtual unsigned long ListPorts(std::vector<PortInfo>* ports) = 0;
   // Through the monitor that owns the port.
   virtual unsigned long RemovePort(const std::string& monitor, const std::string& port) = 0;

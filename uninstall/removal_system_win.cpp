@@ -2,7 +2,11 @@
 
 #include <windows.h>
 
+#include <cstring>
 #include <vector>
+
+#include "system/ansi_text.h"
+#include "system/ansi_text_win.h"
 
 #include "system/registry_key_win.h"
 #include "uninstall/spooler_removal_api_win.h"
@@ -55,6 +59,12 @@ unsigned long Enumerate(Call call, std::vector<BYTE>* buffer, DWORD* count) {
 
 std::string Text(const char* text) { return text ? text : ""; }
 
+// The spooler gives the driver's files as full paths in its version folder.
+std::string BareName(const char* path) {
+  const std::string folder = sys::FolderOfPath(path, sys::IsSystemLeadByte);
+  return folder.empty() ? std::string(path) : std::string(path + folder.size() + 1);
+}
+
 // Some entry points take LPSTR for texts they only read.
 char* Mutable(const std::string& text) { return const_cast<char*>(text.c_str()); }
 char* Mutable(const char* text) { return const_cast<char*>(text); }
@@ -106,7 +116,7 @@ unsigned long WinRemovalSystem::DeletePrinter(const std::string& name) {
   return api->DeletePrinter(printer.get()) ? ERROR_SUCCESS : GetLastError();
 }
 
-unsigned long WinRemovalSystem::ListDrivers(const char* environment, std::vector<std::string>* drivers) {
+unsigned long WinRemovalSystem::ListDrivers(const char* environment, std::vector<DriverInfo>* drivers) {
   drivers->clear();
   const SpoolerRemovalApi* api = SpoolerRemovalApi::Get();
   if (!api) return kNoSpooler;
@@ -114,28 +124,49 @@ unsigned long WinRemovalSystem::ListDrivers(const char* environment, std::vector
   DWORD count = 0;
   const unsigned long error = Enumerate(
       [api, environment](BYTE* data, DWORD size, DWORD* needed, DWORD* returned) {
-        return api->EnumPrinterDriversA(nullptr, Mutable(environment), 1, data, size, needed, returned);
+        return api->EnumPrinterDriversA(nullptr, Mutable(environment), 3, data, size, needed, returned);
       },
       &buffer, &count);
   if (error) return error;
-  const auto* info = reinterpret_cast<const DRIVER_INFO_1A*>(buffer.data());
-  for (DWORD i = 0; i < count; ++i) drivers->push_back(Text(info[i].pName));
+  const auto* info = reinterpret_cast<const DRIVER_INFO_3A*>(buffer.data());
+  for (DWORD i = 0; i < count; ++i) {
+    DriverInfo driver;
+    driver.name = Text(info[i].pName);
+    for (const char* path : {info[i].pDriverPath, info[i].pDataFile, info[i].pConfigFile, info[i].pHelpFile}) {
+      if (path && *path) driver.files.push_back(BareName(path));
+    }
+    // NUL-separated, ended by an empty one.
+    for (const char* file = info[i].pDependentFiles; file && *file; file += strlen(file) + 1) {
+      driver.files.push_back(BareName(file));
+    }
+    drivers->push_back(driver);
+  }
   return ERROR_SUCCESS;
 }
 
-unsigned long WinRemovalSystem::DeleteDriver(const std::string& driver, const char* environment) {
+unsigned long WinRemovalSystem::DeleteDriver(const std::string& driver, const char* environment, bool withFiles) {
   const SpoolerRemovalApi* api = SpoolerRemovalApi::Get();
   if (!api) return kNoSpooler;
   BOOL ok;
   if (api->DeletePrinterDriverExA) {
-    // Version 3, the only one the installation registers, with the files no other
-    // driver uses.
+    // Version 3, the only one the installation registers.
     ok = api->DeletePrinterDriverExA(nullptr, Mutable(environment), Mutable(driver),
-                                     DPD_DELETE_UNUSED_FILES | DPD_DELETE_SPECIFIC_VERSION, 3);
+                                     withFiles ? DPD_DELETE_UNUSED_FILES | DPD_DELETE_SPECIFIC_VERSION : 0, 3);
   } else {
     ok = api->DeletePrinterDriverA(nullptr, Mutable(environment), Mutable(driver));
   }
   return ok ? ERROR_SUCCESS : GetLastError();
+}
+
+std::string WinRemovalSystem::DriverFolder(const char* environment) {
+  const SpoolerRemovalApi* api = SpoolerRemovalApi::Get();
+  if (!api) return std::string();
+  BYTE folder[MAX_PATH + 1] = {};
+  DWORD needed = 0;
+  if (!api->GetPrinterDriverDirectoryA(nullptr, Mutable(environment), 1, folder, MAX_PATH, &needed)) {
+    return std::string();
+  }
+  return std::string(reinterpret_cast<const char*>(folder));
 }
 
 unsigned long WinRemovalSystem::ListPorts(std::vector<PortInfo>* ports) {

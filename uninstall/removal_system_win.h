@@ -12,8 +12,9 @@ class WinRemovalSystem : public RemovalSystem {
   bool DefaultPrinter(std::string* name) override;
   unsigned long MakeDefaultPrinter(const std::string& name) override;
   unsigned long DeletePrinter(const std::string& name) override;
-  unsigned long ListDrivers(const char* environment, std::vector<std::string>* drivers) override;
-  unsigned long DeleteDriver(const std::string& driver, const char* environment) override;
+  unsigned long ListDrivers(const char* environment, std::vector<DriverInfo>* drivers) override;
+  unsigned long DeleteDriver(const std::string& driver, const char* environment, bool withFiles) override;
+  std::string DriverFolder(const char* environment) override;
   unsigned long ListPorts(std::vector<PortInfo>* ports) override;
   unsigned long RemovePort(const std::string& monitor, const std::string& port) override;
   unsigned long RemoveMonitor(const std::string& monitor, const char* environment) override;

@@ -22,7 +22,8 @@ SpoolerRemovalApi Load(bool* ok) {
         Resolve(module, "DeletePrinter", &api.DeletePrinter) && Resolve(module, "EnumPrintersA", &api.EnumPrintersA) &&
         Resolve(module, "EnumPrinterDriversA", &api.EnumPrinterDriversA) &&
         Resolve(module, "DeletePrinterDriverA", &api.DeletePrinterDriverA) &&
-        Resolve(module, "EnumPortsA", &api.EnumPortsA) && Resolve(module, "DeleteMonitorA", &api.DeleteMonitorA);
+        Resolve(module, "EnumPortsA", &api.EnumPortsA) && Resolve(module, "DeleteMonitorA", &api.DeleteMonitorA) &&
+        Resolve(module, "GetPrinterDriverDirectoryA", &api.GetPrinterDriverDirectoryA);
   Resolve(module, "DeletePrinterDriverExA", &api.DeletePrinterDriverExA);
   Resolve(module, "GetDefaultPrinterA", &api.GetDefaultPrinterA);
   Resolve(module, "SetDefaultPrinterA", &api.SetDefaultPrinterA);

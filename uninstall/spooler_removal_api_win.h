@@ -17,6 +17,7 @@ struct SpoolerRemovalApi {
   decltype(&::DeletePrinterDriverA) DeletePrinterDriverA = nullptr;
   decltype(&::EnumPortsA) EnumPortsA = nullptr;
   decltype(&::DeleteMonitorA) DeleteMonitorA = nullptr;
+  decltype(&::GetPrinterDriverDirectoryA) GetPrinterDriverDirectoryA = nullptr;
   // Windows 2000 and later.
   BOOL(WINAPI* DeletePrinterDriverExA)(LPSTR, LPSTR, LPSTR, DWORD, DWORD) = nullptr;
   BOOL(WINAPI* GetDefaultPrinterA)(LPSTR, LPDWORD) = nullptr;

@@ -151,6 +151,7 @@ TEST(UninstallRecord, CommandLine) {
   EXPECT_TRUE(ParseArguments("  /S ", &silent));
   EXPECT_TRUE(silent);
   EXPECT_TRUE(ParseArguments("/s", &silent));
+  EXPECT_TRUE(ParseArguments("\"/S\"", &silent));  // as some launchers quote it
   for (const char* bad : {"/S /S", "/X", "S", "/Silent", "-S"}) EXPECT_FALSE(ParseArguments(bad, &silent)) << bad;
   EXPECT_STREQ(SkipProgramName("\"C:\\Program Files\\P\\Uninstaller.exe\" /S"), " /S");
   EXPECT_STREQ(SkipProgramName("Uninstaller.exe"), "");

@@ -34,14 +34,17 @@ class FakeMachine : public RemovalSystem {
     calls.push_back("delete printer " + name);
     return Error("printer " + name);
   }
-  unsigned long ListDrivers(const char* environment, std::vector<std::string>* out) override {
+  unsigned long ListDrivers(const char* environment, std::vector<DriverInfo>* out) override {
     if (drivers.count(environment) == 0) return error::kInvalidEnvironment;
     *out = drivers[environment];
     return 0;
   }
-  unsigned long DeleteDriver(const std::string& driver, const char* environment) override {
-    calls.push_back("delete driver " + driver + " / " + environment);
-    return Error("driver " + std::string(environment));
+  unsigned long DeleteDriver(const std::string& driver, const char* environment, bool withFiles) override {
+    calls.push_back("delete driver " + driver + " / " + environment + (withFiles ? "" : " alone"));
+    return Error(std::string(withFiles ? "driver " : "driver alone ") + environment);
+  }
+  std::string DriverFolder(const char* environment) override {
+    return std::string("C:\\spool\\") + (std::string(environment) == "Windows x64" ? "x64" : "w32x86");
   }
   unsigned long ListPorts(std::vector<PortInfo>* out) override {
     *out = ports;
@@ -106,7 +109,7 @@ class FakeMachine : public RemovalSystem {
 
   std::vector<PrinterInfo> printers;
   std::string defaultPrinter;
-  std::map<std::string, std::vector<std::string>> drivers;
+  std::map<std::string, std::vector<DriverInfo>> drivers;
   std::vector<PortInfo> ports;
   std::set<std::string> monitorEnvironments;
   std::set<std::string> files;
@@ -145,7 +148,9 @@ FakeMachine Installed() {
   FakeMachine m;
   m.printers = {{"P", "P Driver"}, {"P (1)", "p driver"}, {"P Office", "Other Driver"}};
   m.defaultPrinter = "P (1)";
-  m.drivers = {{"Windows NT x86", {"Other Driver", "P Driver"}}, {"Windows x64", {}}};
+  m.drivers = {{"Windows NT x86",
+                {{"Other Driver", {"UNIDRV.DLL", "Other.gpd"}}, {"P Driver", {"UNIDRV.dll", "P.gpd", "PUI.dll"}}}},
+               {"Windows x64", {}}};
   m.ports = {{"LPT1:", "Local Port"}, {"P PORT:", "P Monitor"}};
   m.monitorEnvironments = {"Windows NT x86"};
   m.files = {"C:\\Windows\\system32\\PMon.dll", "C:\\Windows\\system32\\PMonUI.dll",
@@ -213,7 +218,7 @@ TEST(UninstallRemoval, EverythingGoesInAnOrderThatNeverStrandsAPrinter) {
 // A second run after the first: nothing of it is left, nothing is reported.
 TEST(UninstallRemoval, WhatIsAlreadyGoneIsNoError) {
   FakeMachine m;
-  m.drivers = {{"Windows NT x86", {"Other Driver"}}};
+  m.drivers = {{"Windows NT x86", {{"Other Driver", {"UNIDRV.DLL"}}}}};
   m.errors["rmdir C:\\Menu\\P Printer Driver"] = error::kFileNotFound;
   m.errors["rmdir C:\\ProgramData\\P"] = error::kPathNotFound;
   m.errors["rmdir C:\\Program Files\\P"] = error::kFileNotFound;
@@ -336,6 +341,29 @@ TEST(UninstallRemoval, WithoutThePrinterListTheSpoolerIsLeftAlone) {
   EXPECT_FALSE(report.recordRemoved);
   EXPECT_EQ(ExitCodeFor(report), kExitFailure);
   EXPECT_EQ(SummaryText(report, Record(), 1).rfind("以下步骤失败：\n- 列出打印机：错误 1722", 0), 0u);
+}
+
+// Wine's spooler refuses DPD_DELETE_UNUSED_FILES with 87: the driver goes alone and
+// its files that no other driver names are deleted from the version folder; so are
+// the staged copies beside it, in both cases.
+TEST(UninstallRemoval, DriverFilesNoOtherDriverUses) {
+  FakeMachine m = Installed();
+  m.errors["driver Windows NT x86"] = error::kInvalidParameter;
+  const RemovalReport report = RemoveInstallation(Record(), Context(), m, nullptr);
+  EXPECT_TRUE(report.failures.empty());
+  EXPECT_LT(m.Index("delete driver P Driver / Windows NT x86"), m.Index("delete driver P Driver / Windows NT x86 alone"));
+  for (const char* file : {"P.gpd", "PUI.dll"}) {
+    EXPECT_TRUE(m.Called(std::string("delete C:\\spool\\w32x86\\3\\") + file)) << file;
+    EXPECT_TRUE(m.Called(std::string("delete C:\\spool\\w32x86\\") + file)) << file;
+  }
+  EXPECT_FALSE(m.Called("delete C:\\spool\\w32x86\\3\\UNIDRV.dll"));  // Other Driver's too
+  EXPECT_FALSE(m.Called("delete C:\\spool\\w32x86\\UNIDRV.dll"));
+
+  FakeMachine windows = Installed();
+  RemoveInstallation(Record(), Context(), windows, nullptr);
+  EXPECT_FALSE(windows.Called("delete driver P Driver / Windows NT x86 alone"));
+  EXPECT_FALSE(windows.Called("delete C:\\spool\\w32x86\\3\\"));  // the spooler's business there
+  EXPECT_TRUE(windows.Called("delete C:\\spool\\w32x86\\P.gpd"));
 }
 
 TEST(UninstallRemoval, KeptPackageFilesAreThePicturesAndPrograms) {
