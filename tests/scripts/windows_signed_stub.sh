@@ -8,7 +8,8 @@ trap 'rm -rf "$work"' EXIT
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 tool=${PAYLOAD_TOOL:?}
-package=$(dirname "$0")/../../resources/package
+# The package as this tree packs it: the built uninstaller in place of its placeholder.
+package=${PACKAGE_BUILD_DIR:?}
 
 "$tool" append "$BUILD_DIR/setup-stub.exe" "${SAMPLE_PAYLOAD:?}" "$work/vendor-setup.exe" || fail "append"
 "$tool" list "$work/vendor-setup.exe" >"$work/unsigned.list" || fail "list unsigned"

@@ -20,8 +20,8 @@ startup() {
   grep -E 'Failure|Which is|error' "$work/startup.log" | head -5
   return 1
 }
-package=$(dirname "$0")/../../resources/package
-[ -d "$package" ] || package=$(cd "$(dirname "$(readlink -f "$0")")/../../resources/package" && pwd)
+# The package as this tree packs it: the built uninstaller in place of its placeholder.
+package=${PACKAGE_BUILD_DIR:?}
 
 cp setup-stub.exe sample-payload.bin "$work/"
 wine_run payload-tool.exe append "$rel/setup-stub.exe" "$rel/sample-payload.bin" "$rel/vendor.exe"
