@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "app/folder_path_win.h"
 #include "app/install_config.h"
@@ -30,6 +31,37 @@ void DeleteStartupCopies(const std::string& destination) {
     if (length > 0 && static_cast<size_t>(length) < sizeof path) DeleteFileA(path);
   }
 }
+
+// The bytes the extraction put into the destination folder, in KB rounded up: the
+// size Windows' list of installed programs shows. The package carries both builds of
+// every driver file, so this errs on the large side.
+unsigned long PlacedKilobytes(const std::string& destination, const std::vector<std::string>& names) {
+  unsigned long long bytes = 0;
+  for (const std::string& name : names) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    const std::string path = destination + "\\" + name;
+    if (GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) {
+      bytes += (static_cast<unsigned long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    }
+  }
+  return static_cast<unsigned long>((bytes + 1023) / 1024);
+}
+
+// Passes the unpacking's reports on and keeps the names of the files it placed.
+class RecordingObserver final : public payload::ExtractionObserver {
+ public:
+  explicit RecordingObserver(payload::ExtractionObserver& next) : next_(next) {}
+  void Placing(const char* name) override {
+    placed.push_back(name);
+    next_.Placing(name);
+  }
+  void StatusText(const char* text) override { next_.StatusText(text); }
+  void SetPercent(int percent) override { next_.SetPercent(percent); }
+  std::vector<std::string> placed;
+
+ private:
+  payload::ExtractionObserver& next_;
+};
 
 const char* ExtractionOutcome(int result) {
   switch (result) {
@@ -85,9 +117,11 @@ bool RunInstallationSteps(const InstallationInputs& inputs, InstallationFrontEnd
   // The folder was made when it was chosen; make sure of it again, level by level,
   // in case it went away since.
   CreateFolderPath(destination.c_str());
+  RecordingObserver extraction(frontEnd.Extraction());
   const int extracted = payload::ExtractPayload(inputs.payloadData, inputs.payloadSize, destination.c_str(),
-                                                inputs.dataFolder, frontEnd.Extraction());
+                                                inputs.dataFolder, extraction);
   frontEnd.Report(std::string("Unpacking into ") + destination + ": " + ExtractionOutcome(extracted));
+  const unsigned long installedKb = PlacedKilobytes(destination, extraction.placed);
   DeleteStartupCopies(destination);
 
   const std::string base = sys::StartMenuBase(language);
@@ -130,6 +164,7 @@ bool RunInstallationSteps(const InstallationInputs& inputs, InstallationFrontEnd
   record.monitorName = config.monitorName();
   record.portName = config.portName();
   record.printerServiceName = config.serviceName();
+  record.estimatedSizeKb = installedKb;
   sys::RecordInstallation(record);
   frontEnd.Report(std::string("Uninstall record: HKLM\\SOFTWARE\\") + config.printerName() + " and " + destination +
                   "\\Uninstall.ini");

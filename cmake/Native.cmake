@@ -11,6 +11,7 @@ add_subdirectory(driver)
 add_subdirectory(ui)
 add_subdirectory(system)
 add_subdirectory(monitor)
+add_subdirectory(uninstall)
 
 option(FUZZ "build only the libFuzzer targets (clang, ASan, UBSan)" OFF)
 if(NOT FUZZ)
@@ -21,7 +22,7 @@ if(NOT FUZZ)
   add_executable(native-tests ${NATIVE_TEST_SOURCES} ${REPO_ROOT}/tests/native/test_support.cpp)
   target_include_directories(native-tests PRIVATE ${REPO_ROOT} ${REPO_ROOT}/tests/native)
   target_link_libraries(native-tests PRIVATE payload_core app_core driver_core ui_core system_core
-    monitor_core GTest::gtest_main)
+    monitor_core uninstall_core GTest::gtest_main)
   target_compile_definitions(native-tests PRIVATE
     PACKAGE_DIR="${PACKAGE_DIR}"
     PAYLOAD_TOOL="$<TARGET_FILE:payload-tool>")

@@ -47,10 +47,10 @@ ExternalProject_Add(monitor-twin
   INSTALL_COMMAND ""
   BUILD_BYPRODUCTS ${TWIN_DIR}/Rillo80PrinterMon.dll ${TWIN_DIR}/Rillo80PrinterMonUI.dll)
 
-# The tree's package: resources/package with the monitor's four files (text
-# placeholders there) replaced by the DLLs built here; the plain names hold the i686
-# builds, the ".x64" names the x86_64 ones. Everything Windows-side packs, stages and
-# compares this folder.
+# The tree's package: resources/package with the files this build makes in place of
+# their text placeholders there: the monitor's four (the plain names hold the i686
+# builds, the ".x64" names the x86_64 ones) and Uninstaller.exe. Everything
+# Windows-side packs, stages and compares this folder.
 set(PACKAGE_SOURCE_DIR ${PACKAGE_DIR})
 set(PACKAGE_DIR ${CMAKE_BINARY_DIR}/package)
 file(STRINGS ${PACKAGE_SOURCE_DIR}/package.list PACKAGE_ENTRIES)
@@ -63,10 +63,13 @@ add_custom_command(OUTPUT ${PACKAGE_STAMP}
   COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:port-monitor-ui> ${PACKAGE_DIR}/Rillo80PrinterMonUI.dll${OWN_SUFFIX}
   COMMAND ${CMAKE_COMMAND} -E copy ${TWIN_DIR}/Rillo80PrinterMon.dll ${PACKAGE_DIR}/Rillo80PrinterMon.dll${TWIN_SUFFIX}
   COMMAND ${CMAKE_COMMAND} -E copy ${TWIN_DIR}/Rillo80PrinterMonUI.dll ${PACKAGE_DIR}/Rillo80PrinterMonUI.dll${TWIN_SUFFIX}
+  COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:Uninstaller> ${PACKAGE_DIR}/Uninstaller.exe
   COMMAND ${CMAKE_COMMAND} -E touch ${PACKAGE_STAMP}
-  DEPENDS ${PACKAGE_SOURCE_DIR}/package.list ${PACKAGE_ENTRIES} port-monitor port-monitor-ui monitor-twin
+  DEPENDS ${PACKAGE_SOURCE_DIR}/package.list ${PACKAGE_ENTRIES} port-monitor port-monitor-ui monitor-twin Uninstaller
     ${TWIN_DIR}/Rillo80PrinterMon.dll ${TWIN_DIR}/Rillo80PrinterMonUI.dll
-  COMMENT "Putting the package together with the built monitor DLLs")
+  COMMENT "Putting the package together with the built monitor DLLs and uninstaller")
+# The uninstaller's scripts and tests know it by this name too.
+set(PACKAGE_BUILD_DIR ${PACKAGE_DIR})
 
 set(SAMPLE_PAYLOAD ${CMAKE_BINARY_DIR}/sample-payload.bin)
 add_custom_command(OUTPUT ${SAMPLE_PAYLOAD}
@@ -82,6 +85,7 @@ add_subdirectory(ui)
 add_subdirectory(system)
 add_subdirectory(tools)
 add_subdirectory(resources)
+add_subdirectory(uninstall)
 
 # Windows-side tests: one GoogleTest program built from Debian's googletest sources.
 set(gtest_force_shared_crt OFF CACHE BOOL "" FORCE)
@@ -97,10 +101,11 @@ add_executable(windows-tests ${WIN_TEST_SOURCES} ${REPO_ROOT}/tests/win32/test_m
   ${APP_WIN_SOURCES} ${APP_DIALOGS_RC})
 target_include_directories(windows-tests PRIVATE ${REPO_ROOT} ${REPO_ROOT}/tests/win32)
 target_link_libraries(windows-tests PRIVATE payload_core app_core driver_core ui_core system_core monitor_core
-  gtest winspool ws2_32)
+  uninstall_core gtest winspool ws2_32)
 set_source_files_properties(${REPO_ROOT}/tests/win32/test_payload.rc PROPERTIES
   OBJECT_DEPENDS ${SAMPLE_PAYLOAD})
-target_compile_definitions(windows-tests PRIVATE PACKAGE_DIR="${PACKAGE_DIR}")
+# The package as this tree packs it, the built files in place of their placeholders.
+target_compile_definitions(windows-tests PRIVATE PACKAGE_DIR="${PACKAGE_BUILD_DIR}")
 set_property(SOURCE ${REPO_ROOT}/tests/win32/test_payload.rc APPEND PROPERTY COMPILE_OPTIONS
   -I${CMAKE_BINARY_DIR})
 add_dependencies(windows-tests sample-payload library-probe)
@@ -120,7 +125,7 @@ foreach(script ${WIN_SCRIPT_TESTS})
   get_filename_component(name ${script} NAME_WE)
   add_test(NAME ${name} COMMAND bash ${script})
   set_tests_properties(${name} PROPERTIES SKIP_RETURN_CODE 77 ENVIRONMENT
-    "OBJDUMP=${CMAKE_OBJDUMP};WINE_RUN=${REPO_ROOT}/scripts/wine-run;WINE_ROOT=${WINE_ROOT};WINE_ARCH=${WINE_ARCH};BUILD_DIR=${CMAKE_BINARY_DIR};PAYLOAD_TOOL=${PAYLOAD_TOOL};SAMPLE_PAYLOAD=${SAMPLE_PAYLOAD};PACKAGE_DIR=${PACKAGE_DIR}")
+    "OBJDUMP=${CMAKE_OBJDUMP};PACKAGE_BUILD_DIR=${PACKAGE_BUILD_DIR};WINE_RUN=${REPO_ROOT}/scripts/wine-run;WINE_ROOT=${WINE_ROOT};WINE_ARCH=${WINE_ARCH};BUILD_DIR=${CMAKE_BINARY_DIR};PAYLOAD_TOOL=${PAYLOAD_TOOL};SAMPLE_PAYLOAD=${SAMPLE_PAYLOAD};PACKAGE_DIR=${PACKAGE_DIR}")
 endforeach()
 add_subdirectory(${REPO_ROOT}/tests/e2e ${CMAKE_BINARY_DIR}/e2e)
 

@@ -7,6 +7,9 @@
 #   en-page8.png     "Installing Fail" (tests/e2e/walk_fail_en.txt, run with the
 #                    spooler's provider switched off, so the installation fails)
 #   zh-*.png         the same under the Chinese system locale (walk_zh.txt, walk_fail_zh.txt)
+#   LANG-uninstall-question.png, -progress.png, -done.png   the uninstaller's window
+#                    (walk_uninstall_LANG.txt): the Chinese demonstration installation
+#                    is uninstalled, and one more English one made for it
 #
 # The English installation's Wine prefix stays at build/demo-prefix; at the end the
 # script prints what that installation left: the printer with its port, driver and
@@ -21,6 +24,8 @@
 # runs on a virtual display of its own, so the screenshots never show the user's
 # desktop; the other prefixes are throwaway ones under build/run-wine/screens.
 # The robot's records and logs stay in build/screens/work/.
+# At the very end it prints what the two uninstalled installations left of ours
+# (nothing) in their prefixes.
 # Exit: 0 all pages captured and the installation found; 1 a walk or a check failed;
 # 77 this machine cannot run the tree's programs under Wine.
 set -u
@@ -143,6 +148,29 @@ rm -rf "$wine_root/prefix-fail"
 run_walk zh-fail walk_fail_zh zh_CN.UTF-8 "$wine_root/prefix-fail" localspl=
 pictures zh-fail zh - 8
 
+# uninstall_pictures NAME LANG: the uninstaller's question, progress window and last
+# page from the record of walk_uninstall_LANG (steps 3, 5 and 7), and its exit code 0.
+uninstall_pictures() {
+  local name=$1 lang=$2 step what
+  for step in 3:question 5:progress 7:done; do
+    what=${step#*:} step=${step%%:*}
+    local file
+    file=$(sed -nE "s/^SHOT $step file=([^ ]+) .*/\1/p" "$record")
+    if [ -z "$file" ] || ! convert "$walk_dir/$name/$file" "$out/$lang-uninstall-$what.png"; then
+      fail "$name: no screenshot of the uninstaller's $what (step $step)"
+    fi
+  done
+  grep -qx 'EXIT 9 code=0' "$record" || fail "$name: the uninstaller did not end with 0"
+}
+
+# The uninstaller: the Chinese demonstration installation, and a second English one
+# made for the purpose (the first stays in build/demo-prefix).
+run_walk zh-uninstall walk_uninstall_zh zh_CN.UTF-8 "$wine_root/prefix-zh"
+uninstall_pictures zh-uninstall zh
+run_walk en-second walk_en C "$wine_root/prefix-uninstall"
+run_walk en-uninstall walk_uninstall_en C "$wine_root/prefix-uninstall"
+uninstall_pictures en-uninstall en
+
 # The figures: Next on page 3 to page 5, Next on page 5 to page 7.
 rm -rf "$wine_root/prefix-fail"
 run_walk bench walk_bench C "$wine_root/prefix-bench"
@@ -208,6 +236,24 @@ if [ -n "$figures" ]; then
   echo "-- timings (walk_bench, build/$arch/setup.exe under Wine, robot steps included)"
   echo "$figures"
 fi
+
+# What the two uninstalled installations left of ours: printers, drivers and the
+# record in the registry, files and folders on drive C: (the Install log, which every
+# installation appends to, stays by design).
+for prefix in "$wine_root/prefix-uninstall" "$wine_root/prefix-zh"; do
+  # The uninstaller's own file and folder go at the restart.
+  WINEPREFIX=$prefix WINEDEBUG=-all timeout 120 "$loader" wineboot -r >/dev/null 2>&1
+  WINEPREFIX=$prefix timeout 60 wineserver -w
+  echo "-- left of $printer after the uninstall in ${prefix#$root/}:"
+  leftover=$( (grep -n "$printer" "$prefix/system.reg" "$prefix/user.reg" | sed "s|^$prefix/||"
+    cd "$prefix/drive_c" && find . -iname "*$printer*" ! -name InstallPrinter.txt) 2>/dev/null)
+  if [ -n "$leftover" ]; then
+    echo "$leftover" | sed 's/^/   /'
+    fail "the uninstall in ${prefix#$root/} left something of $printer"
+  else
+    echo "   nothing"
+  fi
+done
 
 if [ $failures -ne 0 ]; then
   echo "screens: $failures failure(s); records and robot logs in $work"

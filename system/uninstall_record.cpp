@@ -17,7 +17,35 @@ const char* OrEmpty(const char* text) { return text ? text : ""; }
 
 bool Fits(const std::string& text) { return text.size() <= kMaxPathText; }
 
+// The entry in Windows' list of installed programs ("Programs and Features"), so the
+// driver can be removed from there as from the Start menu. Its texts are read by
+// Windows, not by our fixed buffers, so only the key path has to fit.
+void WriteUninstallEntry(const InstallationRecord& record, RecordStore& store) {
+  const char* printer = OrEmpty(record.printerName);
+  const std::string destination = OrEmpty(record.destinationFolder);
+  const std::string key = UninstallEntryKey(printer);
+  if (destination.empty() || !Fits(key) || !store.CreateUninstallEntryKey(key.c_str())) return;
+  const std::string program = destination + "\\Uninstaller.exe";
+  const std::string quoted = "\"" + program + "\"";
+  const std::string displayName =
+      std::string(printer) + (record.languageFlag ? " 打印机驱动" : " Printer Driver");
+  store.SetString("DisplayName", displayName.c_str());
+  store.SetString("DisplayIcon", program.c_str());
+  store.SetString("InstallLocation", destination.c_str());
+  store.SetString("UninstallString", quoted.c_str());
+  store.SetString("QuietUninstallString", (quoted + " /S").c_str());
+  store.SetDword("NoModify", 1);
+  store.SetDword("NoRepair", 1);
+  store.SetDword("EstimatedSize", record.estimatedSizeKb);
+  store.CloseKey();
+}
+
 }  // namespace
+
+std::string UninstallEntryKey(const char* printerName) {
+  return std::string("SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\") + OrEmpty(printerName) +
+         " Printer Driver";
+}
 
 void RecordInstallation(const InstallationRecord& record, RecordStore& store) {
   const char* printer = OrEmpty(record.printerName);
@@ -52,6 +80,8 @@ void RecordInstallation(const InstallationRecord& record, RecordStore& store) {
 
   std::string iniPath = std::string(OrEmpty(record.destinationFolder)) + "\\Uninstall.ini";
   if (Fits(iniPath)) store.WriteUninstallIni(iniPath.c_str(), "Print Settings", "PrinterName", printer);
+
+  WriteUninstallEntry(record, store);
 
   store.DeleteRunOnceValue(kRunOnceValueName);
 }

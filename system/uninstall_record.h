@@ -5,6 +5,8 @@
 // RecordStore so they can be replaced in tests.
 #pragma once
 
+#include <string>
+
 namespace sys {
 
 // The record's texts; a null pointer is an empty text.
@@ -21,6 +23,8 @@ struct InstallationRecord {
   const char* monitorName = nullptr;
   const char* portName = nullptr;
   const char* printerServiceName = nullptr;
+  // What the installation takes on disk, for Windows' list of installed programs.
+  unsigned long estimatedSizeKb = 0;
 };
 
 class RecordStore {
@@ -33,6 +37,11 @@ class RecordStore {
   virtual void CloseKey() = 0;
   virtual bool WriteUninstallIni(const char* iniPath, const char* section, const char* key,
                                  const char* value) = 0;
+  // Creates or opens the entry of Windows' list of installed programs; the values
+  // that follow go into it (SetString, SetDword) until CloseKey. False: nothing of it
+  // is written.
+  virtual bool CreateUninstallEntryKey(const char* subKey) = 0;
+  virtual bool SetDword(const char* name, unsigned long value) = 0;
   // Removes valueName from the machine's RunOnce key if the key can be opened.
   virtual bool DeleteRunOnceValue(const char* valueName) = 0;
 };
@@ -40,11 +49,17 @@ class RecordStore {
 // Writes the record; reports nothing. The key is "SOFTWARE\<printer>"; when it cannot
 // be created nothing at all is written. Each of the ten values is attempted on its own:
 // one that fails does not stop the others. Then "PrinterName" in section "Print
-// Settings" of "<destination>\Uninstall.ini", then the pending RunOnce entry goes.
+// Settings" of "<destination>\Uninstall.ini", then the entry of Windows' list of
+// installed programs (UninstallEntryKey), then the pending RunOnce entry goes.
 // Every text of the record is at most 255 bytes, the size its readers expect; a longer
 // one is left out rather than cut (a cut path would send the uninstaller elsewhere):
 // a key path over 255 bytes writes nothing at all, a longer value is not written, a
 // longer "Uninstall.ini" path skips the ini.
 void RecordInstallation(const InstallationRecord& record, RecordStore& store);
+
+// "SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\<printer> Printer Driver":
+// the key of the printer's entry in Windows' list of installed programs, in the
+// 64-bit view. The uninstaller removes it.
+std::string UninstallEntryKey(const char* printerName);
 
 }  // namespace sys

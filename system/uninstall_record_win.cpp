@@ -14,17 +14,29 @@ const char kRunOnceKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\RunOnc
 
 bool RegistryRecordStore::CreatePrinterKey(const char* subKey) {
   return RegCreateKeyExA(HKEY_LOCAL_MACHINE, subKey, 0, nullptr, 0, kPrinterKeyAccess, nullptr,
-                         printerKey_.Receive(), nullptr) == ERROR_SUCCESS;
+                         openKey_.Receive(), nullptr) == ERROR_SUCCESS;
 }
 
 bool RegistryRecordStore::SetString(const char* name, const char* value) {
-  if (!printerKey_) return false;
+  if (!openKey_) return false;
   DWORD size = static_cast<DWORD>(strlen(value) + 1);  // the NUL is stored too
-  return RegSetValueExA(printerKey_.get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value), size) ==
+  return RegSetValueExA(openKey_.get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value), size) ==
          ERROR_SUCCESS;
 }
 
-void RegistryRecordStore::CloseKey() { printerKey_.Reset(); }
+void RegistryRecordStore::CloseKey() { openKey_.Reset(); }
+
+bool RegistryRecordStore::CreateUninstallEntryKey(const char* subKey) {
+  return RegCreateKeyExA(HKEY_LOCAL_MACHINE, subKey, 0, nullptr, 0, kPrinterKeyAccess, nullptr,
+                         openKey_.Receive(), nullptr) == ERROR_SUCCESS;
+}
+
+bool RegistryRecordStore::SetDword(const char* name, unsigned long value) {
+  if (!openKey_) return false;
+  const DWORD data = value;
+  return RegSetValueExA(openKey_.get(), name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data), sizeof data) ==
+         ERROR_SUCCESS;
+}
 
 bool RegistryRecordStore::WriteUninstallIni(const char* iniPath, const char* section, const char* key,
                                             const char* value) {

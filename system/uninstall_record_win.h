@@ -8,7 +8,9 @@ namespace sys {
 
 // HKEY_LOCAL_MACHINE\SOFTWARE\<printer> in the 64-bit view (so a 32-bit setup on
 // 64-bit Windows writes where the uninstaller looks), WritePrivateProfileStringA for
-// the ini, and the machine's RunOnce key in the process's own view.
+// the ini, the entry under ...\CurrentVersion\Uninstall in the 64-bit view too (the
+// one list Windows shows for all programs), and the machine's RunOnce key in the
+// process's own view.
 class RegistryRecordStore : public RecordStore {
  public:
   bool CreatePrinterKey(const char* subKey) override;
@@ -16,10 +18,13 @@ class RegistryRecordStore : public RecordStore {
   void CloseKey() override;
   bool WriteUninstallIni(const char* iniPath, const char* section, const char* key,
                          const char* value) override;
+  bool CreateUninstallEntryKey(const char* subKey) override;
+  bool SetDword(const char* name, unsigned long value) override;
   bool DeleteRunOnceValue(const char* valueName) override;
 
  private:
-  RegistryKey printerKey_;
+  // The printer's key, then the entry of the list of installed programs.
+  RegistryKey openKey_;
 };
 
 // RecordInstallation into the machine's registry.

@@ -22,7 +22,7 @@ record_key='Software\\Rillo-58-Series'
 printer=Rillo-58-Series
 port="$printer PORT:"
 program_dir="C:\\Program Files\\$printer"
-# The tree's package, with the monitor DLLs it built.
+# The tree's package: the monitor DLLs and the uninstaller it built in place of their placeholders.
 package_dir=${PACKAGE_DIR:?}
 
 # An empty robot script: makes the prefix (first use) before anything in it is touched.

@@ -20,10 +20,22 @@ class RecordingStore : public sys::RecordStore {
   }
   bool SetString(const char* name, const char* value) override {
     calls.push_back("set " + std::string(name));
-    values.push_back({name, value});
+    (inEntry ? entryValues : values).push_back({name, value});
     return failingValues.count(name) == 0;
   }
-  void CloseKey() override { calls.push_back("close"); }
+  void CloseKey() override {
+    calls.push_back("close");
+    inEntry = false;
+  }
+  bool CreateUninstallEntryKey(const char* subKey) override {
+    calls.push_back("entry " + std::string(subKey));
+    inEntry = entryCreated;
+    return entryCreated;
+  }
+  bool SetDword(const char* name, unsigned long value) override {
+    calls.push_back("dword " + std::string(name) + "=" + std::to_string(value));
+    return true;
+  }
   bool WriteUninstallIni(const char* iniPath, const char* section, const char* key, const char* value) override {
     calls.push_back("ini " + std::string(iniPath) + " [" + section + "] " + key + "=" + value);
     return true;
@@ -34,6 +46,9 @@ class RecordingStore : public sys::RecordStore {
   }
 
   bool keyCreated = true;
+  bool entryCreated = true;
+  bool inEntry = false;
+  std::vector<std::pair<std::string, std::string>> entryValues;
   std::set<std::string> failingValues;
   std::vector<std::string> calls;
   std::vector<std::pair<std::string, std::string>> values;
@@ -73,11 +88,47 @@ TEST(SystemUninstallRecord, TenValuesInOrderThenIniThenRunOnce) {
       {"PrinterServiceName", "Receipt Service"},
   };
   EXPECT_EQ(store.values, expected);
-  ASSERT_EQ(store.calls.size(), 14u);
+  ASSERT_EQ(store.calls.size(), 24u);
   EXPECT_EQ(store.calls.front(), "create SOFTWARE\\USB Printer");
   EXPECT_EQ(store.calls[11], "close");
   EXPECT_EQ(store.calls[12], "ini C:\\Program Files\\Receipt\\Uninstall.ini [Print Settings] PrinterName=USB Printer");
-  EXPECT_EQ(store.calls[13], "runonce ZulUninstaller");
+  EXPECT_EQ(store.calls[13],
+            "entry SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\USB Printer Printer Driver");
+  EXPECT_EQ(store.calls[22], "close");
+  EXPECT_EQ(store.calls[23], "runonce ZulUninstaller");
+}
+
+// Windows' list of installed programs: the uninstaller by its quoted path, with /S
+// for the quiet run; no Modify or Repair buttons; the size as the run measured it.
+TEST(SystemUninstallRecord, EntryInTheListOfInstalledPrograms) {
+  RecordingStore store;
+  InstallationRecord r = SampleRecord();
+  r.estimatedSizeKb = 412;
+  sys::RecordInstallation(r, store);
+  const std::vector<std::pair<std::string, std::string>> expected = {
+      {"DisplayName", "USB Printer Printer Driver"},
+      {"DisplayIcon", "C:\\Program Files\\Receipt\\Uninstaller.exe"},
+      {"InstallLocation", "C:\\Program Files\\Receipt"},
+      {"UninstallString", "\"C:\\Program Files\\Receipt\\Uninstaller.exe\""},
+      {"QuietUninstallString", "\"C:\\Program Files\\Receipt\\Uninstaller.exe\" /S"},
+  };
+  EXPECT_EQ(store.entryValues, expected);
+  EXPECT_EQ(std::vector<std::string>(store.calls.begin() + 19, store.calls.begin() + 22),
+            (std::vector<std::string>{"dword NoModify=1", "dword NoRepair=1", "dword EstimatedSize=412"}));
+
+  RecordingStore chinese;
+  r.languageFlag = 1;
+  sys::RecordInstallation(r, chinese);
+  ASSERT_FALSE(chinese.entryValues.empty());
+  EXPECT_EQ(chinese.entryValues[0].second, "USB Printer 打印机驱动");
+
+  // An entry key that cannot be made: nothing goes into it, the RunOnce entry still goes.
+  RecordingStore refused;
+  refused.entryCreated = false;
+  sys::RecordInstallation(r, refused);
+  EXPECT_TRUE(refused.entryValues.empty());
+  EXPECT_EQ(refused.calls.back(), "runonce ZulUninstaller");
+  EXPECT_EQ(refused.calls[refused.calls.size() - 2].substr(0, 6), "entry ");
 }
 
 TEST(SystemUninstallRecord, LanguageAndMissingServiceName) {
@@ -126,9 +177,9 @@ TEST(SystemUninstallRecord, AFailingValueDoesNotStopTheOthers) {
   store.failingValues = {"Data Directory", "Language", "PrinterServiceName"};
   sys::RecordInstallation(SampleRecord(), store);
   EXPECT_EQ(store.values.size(), 10u);
-  ASSERT_EQ(store.calls.size(), 14u);
+  ASSERT_EQ(store.calls.size(), 24u);
   EXPECT_EQ(store.calls[12].substr(0, 4), "ini ");
-  EXPECT_EQ(store.calls[13], "runonce ZulUninstaller");
+  EXPECT_EQ(store.calls[23], "runonce ZulUninstaller");
 }
 
 // Texts beyond 255 bytes are never cut: a key path that long writes nothing, a value
@@ -159,7 +210,7 @@ TEST(SystemUninstallRecord, TextsOver255BytesAreLeftOutNotCut) {
   EXPECT_EQ(names, (std::vector<std::string>{"Data Directory", "Program Directory", "Language", "PrinterName",
                                              "StartMenuDir", "PrinterDriver", "MonitorName", "PortName",
                                              "PrinterServiceName"}));
-  EXPECT_EQ(partial.calls[partial.calls.size() - 2].substr(0, 4), "ini ");
+  EXPECT_EQ(partial.calls[partial.calls.size() - 12].substr(0, 4), "ini ");
 
   destination += 'd';
   r.destinationFolder = destination.c_str();
@@ -167,7 +218,7 @@ TEST(SystemUninstallRecord, TextsOver255BytesAreLeftOutNotCut) {
   sys::RecordInstallation(r, noIni);
   EXPECT_EQ(noIni.values.size(), 9u);  // still without the shortcut
   ASSERT_FALSE(noIni.calls.empty());
-  EXPECT_EQ(noIni.calls[noIni.calls.size() - 2], "close");
+  EXPECT_EQ(noIni.calls[noIni.calls.size() - 12], "close");
   EXPECT_EQ(noIni.calls.back(), "runonce ZulUninstaller");
 }
 

@@ -1,0 +1,161 @@
+// The uninstaller's reading of the record: what makes it complete, what it says
+// when it is not, values as the registry may hand them over, and the command line.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+
+#include "uninstall/command_line.h"
+#include "uninstall/installation_record.h"
+
+namespace {
+
+using namespace uninstall;
+
+class FakeSource : public RecordSource {
+ public:
+  bool ReadIniPrinterName(const std::string& iniPath, std::string* name) override {
+    askedIni = iniPath;
+    *name = iniName;
+    return !iniName.empty();
+  }
+  bool KeyExists(const std::string& subKey) override { return keyExists && subKey == "SOFTWARE\\" + iniName; }
+  ValueRead ReadString(const std::string&, const char* name, std::string* text) override {
+    if (odd.count(name)) return odd[name];
+    auto it = values.find(name);
+    if (it == values.end()) return ValueRead::kMissing;
+    *text = it->second;
+    return ValueRead::kFound;
+  }
+
+  std::string iniName = "P";
+  bool keyExists = true;
+  std::map<std::string, std::string> values = {
+      {"PrinterDriver", "P Driver"},       {"MonitorName", "P Monitor"},
+      {"PortName", "P PORT:"},             {"Language", "English"},
+      {"Program Directory", "C:\\Dest"},   {"Data Directory", "C:\\ProgramData\\P"},
+      {"StartMenuDir", "C:\\Menu\\P"},     {"Uninstaller", "C:\\Menu\\P\\Uninstall Printer Driver.lnk"},
+  };
+  std::map<std::string, ValueRead> odd;
+  std::string askedIni;
+};
+
+TEST(UninstallRecord, ACompleteRecord) {
+  FakeSource source;
+  source.values["Language"] = "Chinese";
+  const RecordCheck check = ReadInstallationRecord("C:\\Dest", source);
+  EXPECT_EQ(source.askedIni, "C:\\Dest\\Uninstall.ini");
+  ASSERT_EQ(check.state, RecordState::kComplete);
+  EXPECT_EQ(check.record.driverName, "P Driver");
+  EXPECT_EQ(check.record.shortcutPath, "C:\\Menu\\P\\Uninstall Printer Driver.lnk");
+  EXPECT_EQ(check.record.languageFlag, 1);
+  EXPECT_TRUE(check.languageKnown);
+  EXPECT_EQ(DescribeRecordProblem(check, 1), "");
+}
+
+// An installation that could make no shortcut leaves both values out.
+TEST(UninstallRecord, TheShortcutIsOptional) {
+  FakeSource source;
+  source.values.erase("StartMenuDir");
+  source.values.erase("Uninstaller");
+  const RecordCheck check = ReadInstallationRecord("C:\\Dest", source);
+  EXPECT_EQ(check.state, RecordState::kComplete);
+  EXPECT_TRUE(check.record.startMenuFolder.empty());
+}
+
+TEST(UninstallRecord, NoIniOrNoKeyIsNothingToUninstall) {
+  FakeSource noIni;
+  noIni.iniName.clear();
+  RecordCheck check = ReadInstallationRecord("C:\\Dest", noIni);
+  EXPECT_EQ(check.state, RecordState::kNoIni);
+  EXPECT_EQ(DescribeRecordProblem(check, 0),
+            "There is nothing to uninstall: no uninstall record C:\\Dest\\Uninstall.ini with a printer name was found.");
+
+  FakeSource noKey;
+  noKey.keyExists = false;
+  check = ReadInstallationRecord("C:\\Dest", noKey);
+  EXPECT_EQ(check.state, RecordState::kNoKey);
+  EXPECT_EQ(DescribeRecordProblem(check, 0),
+            "There is nothing to uninstall: the registry key HKEY_LOCAL_MACHINE\\SOFTWARE\\P does not exist.");
+
+  FakeSource badName;
+  badName.iniName = "a\\b";
+  EXPECT_EQ(ReadInstallationRecord("C:\\Dest", badName).state, RecordState::kBadName);
+}
+
+// Every problem is named, in the recorded language; a damaged path counts too.
+TEST(UninstallRecord, AnIncompleteRecordSaysWhatIsMissing) {
+  FakeSource source;
+  source.values.erase("PortName");
+  source.values["MonitorName"] = "";
+  source.odd["Data Directory"] = ValueRead::kWrongType;
+  source.odd["Uninstaller"] = ValueRead::kTooLong;
+  source.values["Program Directory"] = "C:\\";
+  const RecordCheck check = ReadInstallationRecord("C:\\Dest", source);
+  ASSERT_EQ(check.state, RecordState::kIncomplete);
+  EXPECT_EQ(DescribeRecordProblem(check, 0),
+            "The uninstall record is incomplete, so nothing was removed. The registry key "
+            "HKEY_LOCAL_MACHINE\\SOFTWARE\\P lacks these values or holds damaged ones:\n"
+            "  MonitorName (missing)\n  PortName (missing)\n  Data Directory (not a text)\n"
+            "  Uninstaller (too long)\n  Program Directory (not a usable path)");
+
+  FakeSource chinese;
+  chinese.values["Language"] = "Chinese";
+  chinese.values.erase("PrinterDriver");
+  chinese.values["Uninstaller"] = "C:\\Menu\\P\\notes.txt";  // the uninstaller deletes it: must be a shortcut
+  const RecordCheck zh = ReadInstallationRecord("C:\\Dest", chinese);
+  ASSERT_EQ(zh.state, RecordState::kIncomplete);
+  EXPECT_EQ(zh.problems, (std::vector<std::string>{"PrinterDriver (缺少)", "Uninstaller (无效路径)"}));
+
+  FakeSource noLanguage;
+  noLanguage.values.erase("Language");
+  const RecordCheck unknown = ReadInstallationRecord("C:\\Dest", noLanguage);
+  EXPECT_FALSE(unknown.languageKnown);
+  EXPECT_EQ(unknown.problems, std::vector<std::string>{"Language (missing)"});
+}
+
+TEST(UninstallRecord, FolderPathsThatArePlainlyWrong) {
+  for (const char* folder : {"C:", "C:\\", "Dest", "\\\\\\x", "C:\\Dest\\..\\..", "\\Dest"}) {
+    FakeSource source;
+    source.values["Data Directory"] = folder;
+    EXPECT_EQ(ReadInstallationRecord("C:\\Dest", source).state, RecordState::kIncomplete) << folder;
+  }
+  for (const char* folder : {"D:\\x", "\\\\server\\share\\P", "c:\\ProgramData\\打印机"}) {
+    FakeSource source;
+    source.values["Data Directory"] = folder;
+    EXPECT_EQ(ReadInstallationRecord("C:\\Dest", source).state, RecordState::kComplete) << folder;
+  }
+}
+
+// What the registry hands over: unterminated, with a NUL inside, of another type,
+// or longer than any record text.
+TEST(UninstallRecord, RegistryDataAsItComes) {
+  std::string text;
+  EXPECT_EQ(StringFromRegistryData(1, "abc", 3, &text), ValueRead::kFound);
+  EXPECT_EQ(text, "abc");
+  EXPECT_EQ(StringFromRegistryData(1, "ab\0cd", 5, &text), ValueRead::kFound);
+  EXPECT_EQ(text, "ab");
+  EXPECT_EQ(StringFromRegistryData(2, "x", 2, &text), ValueRead::kFound);
+  EXPECT_EQ(StringFromRegistryData(4, "\1\0\0\0", 4, &text), ValueRead::kWrongType);
+  EXPECT_EQ(text, "");
+  EXPECT_EQ(StringFromRegistryData(1, nullptr, 0, &text), ValueRead::kFound);
+  const std::string longest(255, 'x'), longer(256, 'x');
+  EXPECT_EQ(StringFromRegistryData(1, longest.data(), longest.size(), &text), ValueRead::kFound);
+  EXPECT_EQ(StringFromRegistryData(1, longer.data(), longer.size(), &text), ValueRead::kTooLong);
+}
+
+TEST(UninstallRecord, CommandLine) {
+  bool silent = true;
+  EXPECT_TRUE(ParseArguments("", &silent));
+  EXPECT_FALSE(silent);
+  EXPECT_TRUE(ParseArguments("  /S ", &silent));
+  EXPECT_TRUE(silent);
+  EXPECT_TRUE(ParseArguments("/s", &silent));
+  EXPECT_TRUE(ParseArguments("\"/S\"", &silent));  // as some launchers quote it
+  for (const char* bad : {"/S /S", "/X", "S", "/Silent", "-S"}) EXPECT_FALSE(ParseArguments(bad, &silent)) << bad;
+  EXPECT_STREQ(SkipProgramName("\"C:\\Program Files\\P\\Uninstaller.exe\" /S"), " /S");
+  EXPECT_STREQ(SkipProgramName("Uninstaller.exe"), "");
+  EXPECT_STREQ(SkipProgramName("\"unterminated"), "");
+}
+
+}  // namespace

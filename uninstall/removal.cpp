@@ -1,0 +1,403 @@
+#include "uninstall/removal.h"
+
+#include <cstdio>
+
+#include "system/ansi_text.h"
+#include "system/destination_cleanup.h"
+#include "system/uninstall_record.h"
+#include "uninstall/uninstall_texts.h"
+
+namespace uninstall {
+
+const char* const kEnvironments[2] = {"Windows NT x86", "Windows x64"};
+const char kRunOnceValueName[] = "ZulUninstaller";
+
+namespace {
+
+// The spooler and the file system compare names without regard to case.
+bool SameName(const std::string& a, const std::string& b) { return sys::EqualsIgnoringAsciiCase(a.c_str(), b.c_str()); }
+
+bool IsGone(unsigned long error) { return error == error::kFileNotFound || error == error::kPathNotFound; }
+bool IsBusy(unsigned long error) { return error == error::kAccessDenied || error == error::kSharingViolation; }
+
+// The file name after the last separator.
+std::string NameOf(const std::string& path) {
+  const std::string folder = sys::FolderOfPath(path.c_str());
+  return folder.empty() ? path : path.substr(folder.size() + 1);
+}
+
+class Removal {
+ public:
+  Removal(const InstallationRecord& record, const RemovalContext& context, RemovalSystem& system,
+          ProgressSink* progress)
+      : r_(record), context_(context), system_(system), progress_(progress) {}
+
+  RemovalReport Run() {
+    Phase(0, Text::kRemovingPrinters);
+    const bool printersGone = RemovePrinters();
+    Phase(1, Text::kRemovingDriver);
+    if (printersGone) RemoveDriver();
+    Phase(2, Text::kRemovingPort);
+    const bool monitorSettled = spoolerKnown_ && RemovePortAndMonitor();
+    Phase(3, Text::kRemovingFiles);
+    // A monitor the spooler still holds comes back to the run after the restart,
+    // together with its DLLs.
+    if (monitorSettled) {
+      const std::string system = system_.SystemFolder();
+      for (const char* suffix : {"Mon.dll", "MonUI.dll"}) {
+        if (!system.empty()) RemoveFile(system + "\\" + r_.printerName + suffix, true, false);
+      }
+    }
+    if (!r_.shortcutPath.empty()) RemoveFile(r_.shortcutPath, false, false);
+    if (!r_.startMenuFolder.empty()) RemoveEmptyFolder(r_.startMenuFolder);
+    RemoveDataFolder();
+    RemoveKeptFiles();
+
+    Phase(4, Text::kRemovingRecord);
+    if (rerun_) {
+      const std::string command = "\"" + context_.ownProgramPath + "\" /S";
+      const unsigned long error = system_.SetRunOnce(kRunOnceValueName, command);
+      if (error) {
+        Fail(Step::kRunOnce, kRunOnceValueName, error);
+      } else {
+        report_.rerunScheduled = true;
+        report_.restartNeeded = true;
+      }
+    }
+    // The record goes last, and only when nothing is left to try again: a run that
+    // failed somewhere, or must run again after a restart, finds it next time.
+    if (report_.failures.empty() && !rerun_) RemoveRecord();
+    return report_;
+  }
+
+ private:
+  void Phase(int index, Text text) {
+    if (progress_) progress_->Phase(index, 5, UninstallString(text, r_.languageFlag));
+  }
+
+  void Fail(Step step, const std::string& object, unsigned long error) {
+    report_.failures.push_back(Failure{step, object, error});
+  }
+
+  // True when no printer of the driver is left.
+  bool RemovePrinters() {
+    std::vector<PrinterInfo> printers;
+    if (const unsigned long error = system_.ListPrinters(&printers)) {
+      // Without the list nothing shows which printers still need the driver.
+      Fail(Step::kListPrinters, "", error);
+      return false;
+    }
+    spoolerKnown_ = true;
+    std::vector<std::string> ours;
+    for (const PrinterInfo& printer : printers) {
+      if (SameName(printer.driver, r_.driverName)) ours.push_back(printer.name);
+    }
+    auto isOurs = [&ours](const std::string& name) {
+      for (const std::string& own : ours) {
+        if (SameName(own, name)) return true;
+      }
+      return false;
+    };
+    std::string current;
+    if (!ours.empty() && system_.DefaultPrinter(&current) && isOurs(current)) {
+      for (const PrinterInfo& printer : printers) {
+        if (isOurs(printer.name)) continue;
+        if (const unsigned long error = system_.MakeDefaultPrinter(printer.name)) {
+          Fail(Step::kDefaultPrinter, printer.name, error);
+        }
+        break;
+      }
+    }
+    bool allGone = true;
+    for (const std::string& name : ours) {
+      const unsigned long error = system_.DeletePrinter(name);
+      if (error == 0) {
+        report_.removedPrinters.push_back(name);
+      } else if (error != error::kInvalidPrinterName) {
+        Fail(Step::kPrinter, name, error);
+        allGone = false;
+      }
+    }
+    return allGone;
+  }
+
+  void RemoveDriver() {
+    for (const char* environment : kEnvironments) {
+      std::vector<DriverInfo> drivers;
+      const unsigned long listed = system_.ListDrivers(environment, &drivers);
+      if (listed == error::kInvalidEnvironment) continue;  // a spooler that knows only its own
+      if (listed) {
+        Fail(Step::kListDrivers, environment, listed);
+        continue;
+      }
+      // Our driver's files, and every file another driver of the environment names.
+      const DriverInfo* ours = nullptr;
+      std::vector<std::string> othersFiles;
+      for (const DriverInfo& driver : drivers) {
+        if (SameName(driver.name, r_.driverName)) {
+          ours = &driver;
+        } else {
+          othersFiles.insert(othersFiles.end(), driver.files.begin(), driver.files.end());
+        }
+      }
+      if (!ours) continue;
+      unsigned long error = system_.DeleteDriver(r_.driverName, environment, true);
+      bool filesLeft = false;
+      if (error == error::kInvalidParameter) {
+        // A spooler that cannot delete the files with the driver (Wine's refuses the
+        // flag): the driver alone, then its files that no other driver names.
+        error = system_.DeleteDriver(r_.driverName, environment, false);
+        filesLeft = true;
+      }
+      if (error == error::kPrinterDriverInUse) {
+        // The spooler lets go of it when Windows restarts; the uninstaller runs again then.
+        rerun_ = true;
+        continue;
+      }
+      if (error && error != error::kUnknownPrinterDriver) {
+        Fail(Step::kDriver, r_.driverName + " (" + environment + ")", error);
+        continue;
+      }
+      const std::string folder = system_.DriverFolder(environment);
+      if (folder.empty()) continue;
+      for (const std::string& file : ours->files) {
+        bool shared = false;
+        for (const std::string& other : othersFiles) shared = shared || SameName(other, file);
+        if (shared) continue;
+        if (filesLeft) RemoveFile(folder + "\\3\\" + file, false, false);
+        // The copies the installation staged for the spooler beside the version folders.
+        RemoveFile(folder + "\\" + file, false, false);
+      }
+    }
+  }
+
+  // True when the monitor is gone (or was never registered) and its DLLs may go.
+  bool RemovePortAndMonitor() {
+    std::vector<PortInfo> ports;
+    if (const unsigned long error = system_.ListPorts(&ports)) {
+      Fail(Step::kListPorts, "", error);
+      return false;
+    }
+    bool portLeft = false;
+    for (const PortInfo& port : ports) {
+      if (!SameName(port.name, r_.portName)) continue;
+      const unsigned long error = system_.RemovePort(r_.monitorName, port.name);
+      if (error && error != error::kUnknownPort) {
+        Fail(Step::kPort, port.name, error);
+        portLeft = true;
+      }
+    }
+    for (const PortInfo& port : ports) {
+      // Another port of the monitor keeps it, and with it its DLLs.
+      if (!SameName(port.name, r_.portName) && SameName(port.monitor, r_.monitorName)) return false;
+    }
+    if (portLeft) return false;
+    bool settled = true;
+    for (const char* environment : kEnvironments) {
+      const unsigned long error = system_.RemoveMonitor(r_.monitorName, environment);
+      if (error == 0 || error == error::kUnknownPrintMonitor || error == error::kInvalidEnvironment) continue;
+      settled = false;
+      if (error == error::kPrintMonitorInUse) {
+        rerun_ = true;
+      } else {
+        Fail(Step::kMonitor, r_.monitorName + " (" + environment + ")", error);
+      }
+    }
+    return settled;
+  }
+
+  // Deletes a file now, or when Windows next starts if something holds it.
+  // Returns true when it is gone or will be. self: the uninstaller's own file, whose
+  // waiting does not make a restart necessary.
+  bool RemoveFile(const std::string& path, bool native, bool self) {
+    const unsigned long error = system_.DeleteFileNow(path, native);
+    if (error == 0 || IsGone(error)) return true;
+    if (IsBusy(error)) {
+      const unsigned long later = system_.DeleteAfterRestart(path, native);
+      if (later == 0) {
+        (self ? report_.selfAfterRestart : report_.restartNeeded) = true;
+        return true;
+      }
+      Fail(Step::kFile, path, later);
+      return false;
+    }
+    Fail(Step::kFile, path, error);
+    return false;
+  }
+
+  void RemoveEmptyFolder(const std::string& folder) {
+    const unsigned long error = system_.RemoveFolder(folder);
+    if (error == 0 || IsGone(error)) return;
+    if (error == error::kDirNotEmpty) {
+      report_.keptFolders.push_back(folder);
+      return;
+    }
+    Fail(Step::kFolder, folder, error);
+  }
+
+  bool IsProgramFolder(const std::string& folder) const { return SameName(folder, r_.programFolder); }
+
+  // The extraction puts the package's "OmbraPrinter.ini" entries into the data
+  // folder; nothing else of ours is there. On Windows XP it is the destination
+  // folder itself, which RemoveKeptFiles empties.
+  void RemoveDataFolder() {
+    for (const std::string& entry : context_.packageEntries) {
+      if (entry.find("OmbraPrinter.ini") != std::string::npos) RemoveFile(r_.dataFolder + "\\" + entry, false, false);
+    }
+    if (!IsProgramFolder(r_.dataFolder)) RemoveEmptyFolder(r_.dataFolder);
+  }
+
+  // The files the clean-up after the installation left in the destination folder,
+  // except the record's "Uninstall.ini" and the running uninstaller, which go with
+  // the record.
+  void RemoveKeptFiles() {
+    const std::string own = NameOf(context_.ownProgramPath);
+    const bool runningThere = IsProgramFolder(sys::FolderOfPath(context_.ownProgramPath.c_str()));
+    for (const std::string& name : KeptPackageFiles(context_.packageEntries)) {
+      if (runningThere && SameName(name, own)) continue;
+      RemoveFile(r_.programFolder + "\\" + name, false, false);
+    }
+  }
+
+  void RemoveKey(const std::string& subKey) {
+    const unsigned long error = system_.DeleteKey(subKey);
+    if (error && !IsGone(error)) Fail(Step::kKey, "HKEY_LOCAL_MACHINE\\" + subKey, error);
+  }
+
+  void RemoveRecord() {
+    RemoveKey(sys::UninstallEntryKey(r_.printerName.c_str()));
+    RemoveKey("SOFTWARE\\" + r_.printerName);
+    RemoveFile(r_.programFolder + "\\Uninstall.ini", false, false);
+    const std::string own = NameOf(context_.ownProgramPath);
+    const bool runningThere = IsProgramFolder(sys::FolderOfPath(context_.ownProgramPath.c_str()));
+    if (runningThere) RemoveFile(context_.ownProgramPath, false, true);
+    report_.recordRemoved = report_.failures.empty();
+
+    std::vector<std::string> left;
+    const unsigned long listed = system_.ListFolder(r_.programFolder, &left);
+    if (IsGone(listed)) return;
+    if (listed) {
+      Fail(Step::kFolder, r_.programFolder, listed);
+      return;
+    }
+    // What is left once the uninstaller's own file has gone at the restart.
+    bool onlySelf = report_.selfAfterRestart;
+    for (const std::string& name : left) {
+      if (!(report_.selfAfterRestart && SameName(name, own))) onlySelf = false;
+    }
+    if (left.empty()) {
+      const unsigned long error = system_.RemoveFolder(r_.programFolder);
+      if (error == 0 || IsGone(error)) return;
+      // Held open (the current folder of a process): the restart takes it.
+      if (IsBusy(error) && system_.DeleteAfterRestart(r_.programFolder, false) == 0) {
+        report_.selfAfterRestart = true;
+        return;
+      }
+      Fail(Step::kFolder, r_.programFolder, error);
+    } else if (onlySelf) {
+      // Deleted in the order they were scheduled: the uninstaller first, then its folder.
+      const unsigned long error = system_.DeleteAfterRestart(r_.programFolder, false);
+      if (error) Fail(Step::kFolder, r_.programFolder, error);
+    } else {
+      report_.keptFolders.push_back(r_.programFolder);
+    }
+  }
+
+  const InstallationRecord& r_;
+  const RemovalContext& context_;
+  RemovalSystem& system_;
+  ProgressSink* progress_;
+  RemovalReport report_;
+  bool spoolerKnown_ = false;
+  bool rerun_ = false;
+};
+
+const char* StepName(Step step, int languageFlag) {
+  const bool zh = languageFlag != 0;
+  switch (step) {
+    case Step::kListPrinters:
+      return zh ? "列出打印机" : "listing the printers";
+    case Step::kDefaultPrinter:
+      return zh ? "设置默认打印机" : "making another printer the default";
+    case Step::kPrinter:
+      return zh ? "删除打印机" : "removing the printer";
+    case Step::kListDrivers:
+      return zh ? "列出打印机驱动" : "listing the drivers";
+    case Step::kDriver:
+      return zh ? "删除打印机驱动" : "removing the driver";
+    case Step::kListPorts:
+      return zh ? "列出端口" : "listing the ports";
+    case Step::kPort:
+      return zh ? "删除端口" : "removing the port";
+    case Step::kMonitor:
+      return zh ? "删除端口监视器" : "removing the port monitor";
+    case Step::kFile:
+      return zh ? "删除文件" : "removing the file";
+    case Step::kFolder:
+      return zh ? "删除文件夹" : "removing the folder";
+    case Step::kKey:
+      return zh ? "删除注册表项" : "removing the registry key";
+    case Step::kRunOnce:
+      return zh ? "安排重新启动后再次运行" : "scheduling a run after the restart";
+  }
+  return "";
+}
+
+std::string Format(const char* format, const std::string& argument) {
+  // Every argument is a name or path of at most a few hundred bytes; the size is
+  // measured first, so nothing is cut.
+  const int length = std::snprintf(nullptr, 0, format, argument.c_str());
+  if (length <= 0) return format;
+  std::string text(static_cast<size_t>(length) + 1, '\0');
+  std::snprintf(&text[0], text.size(), format, argument.c_str());
+  text.resize(static_cast<size_t>(length));
+  return text;
+}
+
+}  // namespace
+
+RemovalReport RemoveInstallation(const InstallationRecord& record, const RemovalContext& context,
+                                 RemovalSystem& system, ProgressSink* progress) {
+  return Removal(record, context, system, progress).Run();
+}
+
+int ExitCodeFor(const RemovalReport& report) {
+  if (!report.failures.empty()) return kExitFailure;
+  if (report.restartNeeded) return kExitRestartNeeded;
+  return kExitSuccess;
+}
+
+std::string SummaryText(const RemovalReport& report, const InstallationRecord& record, int languageFlag) {
+  std::string text;
+  if (report.failures.empty()) {
+    text = Format(UninstallString(Text::kDone, languageFlag), record.printerName);
+  } else {
+    text = UninstallString(Text::kFailed, languageFlag);
+    for (const Failure& failure : report.failures) {
+      char code[32];
+      std::snprintf(code, sizeof code, "%lu", failure.error);
+      text += "\n- " + std::string(StepName(failure.step, languageFlag));
+      if (!failure.object.empty()) text += " \"" + failure.object + "\"";
+      text += (languageFlag ? "：错误 " : ": error ") + std::string(code);
+    }
+    if (!report.recordRemoved) text += std::string("\n") + UninstallString(Text::kRecordKept, languageFlag);
+  }
+  for (const std::string& folder : report.keptFolders) {
+    text += "\n" + Format(UninstallString(Text::kFolderKept, languageFlag), folder);
+  }
+  if (report.restartNeeded) text += std::string("\n") + UninstallString(Text::kRestartNeeded, languageFlag);
+  if (report.selfAfterRestart) text += std::string("\n") + UninstallString(Text::kSelfAfterRestart, languageFlag);
+  return text;
+}
+
+std::vector<std::string> KeptPackageFiles(const std::vector<std::string>& packageEntries) {
+  std::vector<std::string> kept;
+  for (const std::string& entry : packageEntries) {
+    // The start-up copy of the logo goes during the installation; "Logo.bmp" may
+    // still be there from a run that ended early, and is ours either way.
+    if (sys::ClassifyEntry(entry.c_str(), false) == sys::CleanupVerdict::kKeep) kept.push_back(entry);
+  }
+  return kept;
+}
+
+}  // namespace uninstall

@@ -1,0 +1,123 @@
+#include "uninstall/uninstall_app_win.h"
+
+#include <commctrl.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "app/unique_handle_win.h"
+#include "system/ansi_text_win.h"
+#include "system/ansi_text.h"
+#include "system/system_library_win.h"
+#include "uninstall/command_line.h"
+#include "uninstall/progress_dialog_win.h"
+#include "uninstall/record_source_win.h"
+#include "uninstall/removal_system_win.h"
+#include "uninstall/uninstall_texts.h"
+
+namespace uninstall {
+
+namespace {
+
+// The package's entry names (resources/package/package.list), written by the build.
+const char* const kPackageEntries[] = {
+#include "uninstall/package_entries.inc"
+};
+
+constexpr LCID kChineseLocale = 2052;
+
+// The full path of this program; empty when it does not fit (no path the
+// installation records is that long).
+std::string OwnPath() {
+  char path[MAX_PATH + 1] = {};
+  const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return std::string();
+  return std::string(path, length);
+}
+
+// The progress bar's class, from the version 6 common controls the manifest asks for.
+bool LoadProgressBar(UniqueModule* commonControls) {
+  commonControls->Reset(sys::LoadSideBySideLibrary("comctl32.dll"));
+  if (!*commonControls) return false;
+  using InitFunction = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
+  auto init = reinterpret_cast<InitFunction>(
+      reinterpret_cast<void*>(GetProcAddress(commonControls->get(), "InitCommonControlsEx")));
+  INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_PROGRESS_CLASS};
+  return init && init(&controls);
+}
+
+}  // namespace
+
+int UninstallApp::ReportRecordProblem(const RecordCheck& check, int languageFlag, bool silent) {
+  if (!silent) {
+    MessageBoxA(nullptr, DescribeRecordProblem(check, languageFlag).c_str(),
+                UninstallString(Text::kCaption, languageFlag), MB_OK | MB_ICONWARNING);
+  }
+  const bool nothing = check.state == RecordState::kNoIni || check.state == RecordState::kNoKey;
+  return nothing ? kExitNothingToUninstall : kExitFailure;
+}
+
+bool UninstallApp::InitInstance() {
+  sys::RestrictDllSearchToSystem();
+  const int systemLanguage = GetSystemDefaultLCID() == kChineseLocale ? 1 : 0;
+
+  bool silent = false;
+  if (!ParseArguments(SkipProgramName(GetCommandLineA()), &silent)) {
+    MessageBoxA(nullptr, UninstallString(Text::kBadCommandLine, systemLanguage),
+                UninstallString(Text::kCaption, systemLanguage), MB_OK | MB_ICONINFORMATION);
+    SetExitCode(kExitBadCommandLine);
+    return false;
+  }
+
+  RemovalContext context;
+  context.ownProgramPath = OwnPath();
+  for (const char* entry : kPackageEntries) context.packageEntries.push_back(entry);
+  const std::string folder = sys::FolderOfPath(context.ownProgramPath.c_str(), sys::IsSystemLeadByte);
+
+  WinRecordSource source;
+  const RecordCheck check = ReadInstallationRecord(folder, source);
+  const int language = check.languageKnown ? check.record.languageFlag : systemLanguage;
+  if (context.ownProgramPath.empty() || check.state != RecordState::kComplete) {
+    SetExitCode(ReportRecordProblem(check, language, silent));
+    return false;
+  }
+  const InstallationRecord& record = check.record;
+
+  // The folder this program sits in is to go too: stop holding it as the current one.
+  char systemFolder[MAX_PATH] = {};
+  const UINT length = GetSystemDirectoryA(systemFolder, sizeof systemFolder);
+  if (length > 0 && length < sizeof systemFolder) SetCurrentDirectoryA(systemFolder);
+
+  if (silent) {
+    WinRemovalSystem system;
+    SetExitCode(ExitCodeFor(RemoveInstallation(record, context, system, nullptr)));
+    return false;
+  }
+
+  std::vector<char> question(record.printerName.size() + 256, '\0');
+  std::snprintf(question.data(), question.size(), UninstallString(Text::kConfirm, language),
+                record.printerName.c_str());
+  if (MessageBoxA(nullptr, question.data(), UninstallString(Text::kCaption, language),
+                  MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES) {
+    SetExitCode(kExitCancelled);
+    return false;
+  }
+
+  UniqueModule commonControls;
+  const bool haveBar = LoadProgressBar(&commonControls);
+  ProgressDialog dialog(record, context, instance());
+  if (!haveBar || dialog.DoModal() == -1) {
+    // No window to show the progress in: remove without one and say how it went.
+    WinRemovalSystem system;
+    const RemovalReport report = RemoveInstallation(record, context, system, nullptr);
+    MessageBoxA(nullptr, SummaryText(report, record, language).c_str(), UninstallString(Text::kCaption, language),
+                MB_OK | (report.failures.empty() ? MB_ICONINFORMATION : MB_ICONWARNING));
+    SetExitCode(ExitCodeFor(report));
+    return false;
+  }
+  SetExitCode(dialog.exitCode());
+  return false;
+}
+
+}  // namespace uninstall

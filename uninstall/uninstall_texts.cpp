@@ -1,0 +1,46 @@
+#include "uninstall/uninstall_texts.h"
+
+namespace uninstall {
+
+namespace {
+
+struct Pair {
+  Text text;
+  const char* chinese;
+  const char* english;
+};
+
+const Pair kTexts[] = {
+    {Text::kCaption, "卸载打印机驱动", "Uninstall Printer Driver"},
+    {Text::kConfirm, "要删除打印机驱动“%s”及使用它的所有打印机吗？",
+     "Remove the printer driver \"%s\" and every printer that uses it?"},
+    {Text::kPreparing, "正在准备...", "Preparing..."},
+    {Text::kRemovingPrinters, "正在删除打印机...", "Removing the printers..."},
+    {Text::kRemovingDriver, "正在删除打印机驱动...", "Removing the printer driver..."},
+    {Text::kRemovingPort, "正在删除端口和端口监视器...", "Removing the port and the port monitor..."},
+    {Text::kRemovingFiles, "正在删除文件...", "Removing the files..."},
+    {Text::kRemovingRecord, "正在删除注册表记录...", "Removing the registry record..."},
+    {Text::kFinished, "卸载已结束。", "Uninstall finished."},
+    {Text::kClose, "关闭", "Close"},
+    {Text::kDone, "打印机驱动“%s”已删除。", "The printer driver \"%s\" has been removed."},
+    {Text::kRestartNeeded, "有些文件仍在使用中：请重新启动 Windows 以完成卸载。",
+     "Some files are still in use: restart Windows to finish the uninstall."},
+    {Text::kSelfAfterRestart, "卸载程序本身将在 Windows 下次启动时删除。",
+     "The uninstaller itself is removed when Windows next starts."},
+    {Text::kFailed, "以下步骤失败：", "These steps failed:"},
+    {Text::kRecordKept, "卸载记录已保留：请再次运行卸载程序以完成卸载。",
+     "The uninstall record was kept: run the uninstaller again to finish."},
+    {Text::kFolderKept, "文件夹“%s”中还有其他文件，已保留。", "The folder \"%s\" holds other files and was kept."},
+    {Text::kBadCommandLine, "用法：Uninstaller.exe [/S]", "Usage: Uninstaller.exe [/S]"},
+};
+
+}  // namespace
+
+const char* UninstallString(Text text, int languageFlag) {
+  for (const Pair& pair : kTexts) {
+    if (pair.text == text) return languageFlag ? pair.chinese : pair.english;
+  }
+  return "";
+}
+
+}  // namespace uninstall
