@@ -33,6 +33,14 @@ void AppendCut(char* buffer, size_t size, const char* text) {
   buffer[used + n] = '\0';
 }
 
+// True when nothing is left to read; the stream is left as it was.
+bool AtEnd(FILE* file) {
+  int c = std::getc(file);
+  if (c == EOF) return true;
+  std::ungetc(c, file);
+  return false;
+}
+
 void CopyCut(char* buffer, size_t size, const char* text) {
   buffer[0] = '\0';
   AppendCut(buffer, size, text);
@@ -40,33 +48,36 @@ void CopyCut(char* buffer, size_t size, const char* text) {
 
 }  // namespace
 
-bool ReadInstallConfig(const char* path, InstallConfig* config) {
-  StdioFile owned = OpenStdioFile(path, "rb");
-  FILE* file = owned.get();
-  if (!file) {
-    CopyCut(config->printerName(), kConfigNameSize, "USB Printer");
-    CopyCut(config->driverName(), kConfigNameSize, "USB Printer Driver");
-    CopyCut(config->monitorName(), kConfigNameSize, "USB Printer Monitor");
-    CopyCut(config->portName(), kConfigNameSize, "USB PRINTER PORT:");
-    return false;
-  }
+void ParseInstallConfig(FILE* file, InstallConfig* config, InstallConfigLines* lines) {
+  InstallConfigLines unused;
+  if (!lines) lines = &unused;
+  *lines = InstallConfigLines();
 
   char line[256];
   int section = 0;
   bool inSections = true;
+  int lineNumber = 1;        // of the piece about to be read
+  bool continuing = false;   // the previous piece ended inside its line
   while (!std::feof(file)) {
     std::memset(line, 0, sizeof line);
     if (!std::fgets(line, kLineLimit, file) && std::ferror(file)) break;
     size_t length = std::strlen(line);
+    const int pieceLine = lineNumber;
+    const bool endsLine = length > 0 && line[length - 1] == '\n';
+    const bool longLine = continuing || (length == kLineLimit - 1 && !endsLine && !AtEnd(file));
+    if (endsLine) ++lineNumber;
+    continuing = length > 0 && !endsLine;
     if (inSections) {
       if (EndsInCrLf(line, length)) {
         line[length - 2] = '\n';
         line[length - 1] = '\0';
       }
       if (IsSeparator(line)) {
+        lines->separators = section + 1;
         if (++section > 5) inSections = false;
         continue;
       }
+      lines->sectionBytes[section] += std::strlen(line);
       AppendCut(config->sections[section], kConfigSectionSize, line);
     } else {
       if (EndsInCrLf(line, length)) {
@@ -79,11 +90,29 @@ bool ReadInstallConfig(const char* path, InstallConfig* config) {
       for (int i = 0; i < kConfigNameCount; ++i) {
         if (config->names[i][0] == '\0') {
           CopyCut(config->names[i], kConfigNameSize, line);
+          if (line[0] != '\0') {
+            lines->nameLines[i] = pieceLine;
+            lines->nameFromLongLine[i] = longLine;
+          }
           break;
         }
       }
     }
   }
+}
+
+bool ReadInstallConfig(const char* path, InstallConfig* config) {
+  StdioFile owned = OpenStdioFile(path, "rb");
+  FILE* file = owned.get();
+  if (!file) {
+    CopyCut(config->printerName(), kConfigNameSize, "USB Printer");
+    CopyCut(config->driverName(), kConfigNameSize, "USB Printer Driver");
+    CopyCut(config->monitorName(), kConfigNameSize, "USB Printer Monitor");
+    CopyCut(config->portName(), kConfigNameSize, "USB PRINTER PORT:");
+    return false;
+  }
+
+  ParseInstallConfig(file, config, nullptr);
   owned.reset();  // closed before it is deleted
   std::remove(path);
   return true;

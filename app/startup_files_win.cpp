@@ -11,21 +11,6 @@
 
 namespace {
 
-// The resource rows and the appended rows list the logo and the licence in
-// different orders and spell the logo differently; both are kept as they are.
-const StartupFileNames kResourceChinese = {
-    {"InstallConfig_cn.txt", "License_cn.txt", "Logo.bmp", "left.bmp"},
-    {"InstallConfig.txt", "License.txt", "Logo.bmp", "left.bmp"}};
-const StartupFileNames kResourceEnglish = {
-    {"InstallConfig_en.txt", "License_en.txt", "Logo.bmp", "left.bmp"},
-    {"InstallConfig.txt", "License.txt", "Logo.bmp", "left.bmp"}};
-const StartupFileNames kAppendedChinese = {
-    {"InstallConfig_cn.txt", "logo.bmp", "License_cn.txt", "left.bmp"},
-    {"InstallConfig.txt", "logo.bmp", "License.txt", "left.bmp"}};
-const StartupFileNames kAppendedEnglish = {
-    {"InstallConfig_en.txt", "logo.bmp", "License_en.txt", "left.bmp"},
-    {"InstallConfig.txt", "logo.bmp", "License.txt", "left.bmp"}};
-
 // Index of the first source name the entry matches, or -1.
 int MatchStartupName(const StartupFileNames& names, const char* entryName) {
   for (int i = 0; i < kStartupFileCount; ++i) {
@@ -42,11 +27,6 @@ bool FormatPath(char (&path)[256], const char* format, const char* dir, const ch
 }
 
 }  // namespace
-
-const StartupFileNames& StartupNamesFor(bool appended, int languageFlag) {
-  if (appended) return languageFlag ? kAppendedChinese : kAppendedEnglish;
-  return languageFlag ? kResourceChinese : kResourceEnglish;
-}
 
 int ExtractStartupFilesFromResource(const unsigned char* data, size_t size, int languageFlag, const char* tempDir) {
   payload::MemorySource source(data, size);

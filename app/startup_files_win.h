@@ -5,18 +5,8 @@
 
 #include <cstddef>
 
+#include "app/startup_names.h"
 #include "payload/byte_source.h"
-
-constexpr int kStartupFileCount = 4;
-
-struct StartupFileNames {
-  const char* source[kStartupFileCount];  // entry names, compared without regard to case
-  const char* target[kStartupFileCount];  // file names in the temporary directory
-};
-
-// The name table of a carrier (the resource, or the archive appended to the program)
-// and language (languageFlag nonzero: Chinese).
-const StartupFileNames& StartupNamesFor(bool appended, int languageFlag);
 
 // Result of the extraction functions: no archive found in the carrier, or else the
 // number of wanted entries that were found and decoded (whatever the decoder said).

@@ -21,7 +21,7 @@ if(NOT FUZZ)
   file(GLOB NATIVE_TEST_SOURCES CONFIGURE_DEPENDS ${REPO_ROOT}/tests/native/*_test.cpp)
   add_executable(native-tests ${NATIVE_TEST_SOURCES} ${REPO_ROOT}/tests/native/test_support.cpp)
   target_include_directories(native-tests PRIVATE ${REPO_ROOT} ${REPO_ROOT}/tests/native)
-  target_link_libraries(native-tests PRIVATE payload_core app_core driver_core ui_core system_core
+  target_link_libraries(native-tests PRIVATE package_check payload_core app_core driver_core ui_core system_core
     monitor_core uninstall_core GTest::gtest_main)
   target_compile_definitions(native-tests PRIVATE
     PACKAGE_DIR="${PACKAGE_DIR}"

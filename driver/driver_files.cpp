@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "driver/bounded_text.h"
+#include "driver/gbk.h"
 
 namespace driver {
 
@@ -82,9 +83,6 @@ bool BuildDependentFiles(const DriverFileNames& names, char* list, size_t capaci
 }
 
 namespace {
-
-bool IsGbkLeadByte(unsigned char c) { return c >= 0x81 && c <= 0xFE; }
-bool IsGbkTrailByte(unsigned char c) { return c >= 0x40 && c <= 0xFE && c != 0x7F; }
 
 bool IsForbiddenInFileName(unsigned char c) {
   return c < 32 || strchr("\\/:*?\"<>|", c) != nullptr;

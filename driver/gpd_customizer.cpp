@@ -11,21 +11,11 @@ namespace driver {
 
 namespace {
 
-struct PaperRow {
-  const char* key;
-  const char* names[4];  // by (brand ? 2 : 0) + (model ? 1 : 0)
-};
-
-const PaperRow kPaperNames[] = {
-    {"*rcNameID: 850",
-     {"Paper Size(80 x 210)", "Paper Size(58 x 210)", "Kelo Paper(80 x 210)",
-      "Kelo Paper(58 x 210)"}},
-    {"*rcNameID: 851",
-     {"Paper Size(80 x 297)", "Paper Size(58 x 297)", "Kelo Paper(80 x 297)",
-      "Kelo Paper(58 x 297)"}},
-    {"*rcNameID: 852",
-     {"Paper Size(80 x 3276)", "Paper Size(58 x 3276)", "Kelo Paper(80 x 3276)",
-      "Kelo Paper(58 x 3276)"}},
+// Paper names by row (850, 851, 852) and column (brand ? 2 : 0) + (model ? 1 : 0).
+const char* const kPaperNames[3][4] = {
+    {"Paper Size(80 x 210)", "Paper Size(58 x 210)", "Kelo Paper(80 x 210)", "Kelo Paper(58 x 210)"},
+    {"Paper Size(80 x 297)", "Paper Size(58 x 297)", "Kelo Paper(80 x 297)", "Kelo Paper(58 x 297)"},
+    {"Paper Size(80 x 3276)", "Paper Size(58 x 3276)", "Kelo Paper(80 x 3276)", "Kelo Paper(58 x 3276)"},
 };
 
 bool Equals(const char* text, const char* expected) {
@@ -35,6 +25,26 @@ bool Equals(const char* text, const char* expected) {
 void WriteText(FILE* file, const char* text) { fwrite(text, 1, strlen(text), file); }
 
 }  // namespace
+
+GpdLineKind ClassifyGpdLine(const char* line) {
+  if (strstr(line, "*ResourceDLL:")) return GpdLineKind::kResourceDll;
+  if (strstr(line, "*rcNameID: 850")) return GpdLineKind::kPaper850;
+  if (strstr(line, "*rcNameID: 851")) return GpdLineKind::kPaper851;
+  if (strstr(line, "*rcNameID: 852")) return GpdLineKind::kPaper852;
+  return GpdLineKind::kKept;
+}
+
+const char* PaperNameFor(GpdLineKind kind, const char* printerName, const char* modelLine) {
+  int row;
+  switch (kind) {
+    case GpdLineKind::kPaper850: row = 0; break;
+    case GpdLineKind::kPaper851: row = 1; break;
+    case GpdLineKind::kPaper852: row = 2; break;
+    default: return nullptr;
+  }
+  const int column = (Equals(printerName, "Kelo-80-Series") ? 2 : 0) + (Equals(modelLine, "Model=Rillo-58") ? 1 : 0);
+  return kPaperNames[row][column];
+}
 
 void CustomizeGpd(const char* sourcePath, const char* targetPath, const char* resourceDllName,
                   const char* printerName, const char* modelLine, int languageFlag) {
@@ -46,8 +56,6 @@ void CustomizeGpd(const char* sourcePath, const char* targetPath, const char* re
   FILE* source = sourceFile.get();
   FILE* target = targetFile.get();
 
-  const int column = (Equals(printerName, "Kelo-80-Series") ? 2 : 0) +
-                     (Equals(modelLine, "Model=Rillo-58") ? 1 : 0);
   const char* dllName = resourceDllName ? resourceDllName : "";
   int noOptionCounter = 0;
   char line[kGpdLineBufferSize];
@@ -62,7 +70,8 @@ void CustomizeGpd(const char* sourcePath, const char* targetPath, const char* re
       length = strlen(line);
     }
 
-    if (strstr(line, "*ResourceDLL:")) {
+    GpdLineKind kind = ClassifyGpdLine(line);
+    if (kind == GpdLineKind::kResourceDll) {
       // Written straight to the file rather than through the line buffer, so a
       // resource DLL name of any length is neither cut nor written past the buffer.
       WriteText(target, "*ResourceDLL:\"");
@@ -70,16 +79,9 @@ void CustomizeGpd(const char* sourcePath, const char* targetPath, const char* re
       WriteText(target, "\"\r\n");
       continue;
     }
-    const PaperRow* paper = nullptr;
-    for (const PaperRow& row : kPaperNames) {
-      if (strstr(line, row.key)) {
-        paper = &row;
-        break;
-      }
-    }
-    if (paper) {
+    if (kind != GpdLineKind::kKept) {
       WriteText(target, "        *Name:\"");
-      WriteText(target, paper->names[column]);
+      WriteText(target, PaperNameFor(kind, printerName, modelLine));
       WriteText(target, "\"\r\n");
       continue;
     }

@@ -12,7 +12,7 @@ namespace driver {
 
 namespace {
 
-constexpr int kIntegerValues = 4;  // x, y, width, height; then the file names
+constexpr size_t kIntegerValues = 4;  // x, y, width, height; then the file names
 
 bool IsBlank(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 
@@ -40,19 +40,20 @@ int ParseDecimal(const char* text) {
   return value == INT_MIN ? INT_MAX : -value;
 }
 
-bool RewritePictureLine(const char* line, const char* folder, char* output) {
-  const char* key;
+bool SplitPictureLine(const char* line, PictureLine* picture) {
+  picture->values.clear();
   if (strstr(line, "Logo=")) {
-    key = "Logo=";
+    picture->key = "Logo=";
   } else if (strstr(line, "Picture=")) {
-    key = "Picture=";
+    picture->key = "Picture=";
   } else {
+    picture->key = nullptr;
     return false;
   }
 
   // The key is taken to stand at the start of the line even when it does not:
   // the values begin at the key's length from the line's start.
-  const char* values = line + strlen(key);
+  const char* values = line + strlen(picture->key);
   size_t valuesLength = strlen(values);
   if (valuesLength > 0 && values[valuesLength - 1] == '\n') {
     --valuesLength;
@@ -60,20 +61,29 @@ bool RewritePictureLine(const char* line, const char* folder, char* output) {
   }
   const char* end = values + valuesLength;
 
-  BoundedText out(output, kUiConfigLineSize);
-  out.Append(key);
   const char* p = values;
-  for (int index = 0;; ++index) {
+  for (;;) {
     while (p < end && *p == ' ') ++p;
     // Blanks after the last comma are not a further value.
     if (p >= end) break;
     const char* comma = static_cast<const char*>(memchr(p, ',', static_cast<size_t>(end - p)));
     const char* valueEnd = comma ? comma : end;
-
     char value[kUiConfigValueSize];
     BoundedText(value, sizeof value).Append(p, static_cast<size_t>(valueEnd - p));
+    picture->values.emplace_back(value);
     p = comma ? comma + 1 : end;
+  }
+  return true;
+}
 
+bool RewritePictureLine(const char* line, const char* folder, char* output) {
+  PictureLine picture;
+  if (!SplitPictureLine(line, &picture)) return false;
+
+  BoundedText out(output, kUiConfigLineSize);
+  out.Append(picture.key);
+  for (size_t index = 0; index < picture.values.size(); ++index) {
+    const char* value = picture.values[index].c_str();
     if (index < kIntegerValues) {
       out.AppendInt(ParseDecimal(value)).Append(", ");
     } else {

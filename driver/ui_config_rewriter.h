@@ -3,6 +3,8 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
+#include <vector>
 
 namespace driver {
 
@@ -14,6 +16,18 @@ constexpr size_t kUiConfigValueSize = 256;  // one value of a picture line
 // Every other line is copied byte for byte. folder has no trailing backslash.
 // Nothing is reported: a missing source leaves an empty target.
 void RewriteUIConfig(const char* sourcePath, const char* targetPath, const char* folder);
+
+// A picture line as the rewrite reads it: the key it takes ("Logo=" wins over
+// "Picture=" wherever either stands) and the values split off at the commas,
+// starting the key's length from the line's start, leading blanks dropped, each
+// value cut at 255 bytes. Values 0 to 3 become integers, the rest file names.
+struct PictureLine {
+  const char* key = nullptr;
+  std::vector<std::string> values;
+};
+
+// False when the line (text up to its first NUL) holds neither key.
+bool SplitPictureLine(const char* line, PictureLine* picture);
 
 // Rewrites one picture line (text up to its first NUL, line end included) into
 // output, which holds kUiConfigLineSize bytes. Returns false, leaving output

@@ -2,48 +2,23 @@
 
 #include <cstring>
 
+#include "payload/pe_image.h"
+
 namespace payload {
 
 namespace {
 
 constexpr uint64_t kTrailerSize = 8;
 
-bool ReadU16(ByteSource& s, uint64_t off, uint32_t* v) {
-  unsigned char b[2];
-  if (!s.ReadExact(off, b, 2)) return false;
-  *v = uint32_t(b[0]) | (uint32_t(b[1]) << 8);
-  return true;
-}
-
 // The certificate table named by the PE security directory, when it sits at the
 // very end of the file. Authenticode appends it there, 8-byte aligned.
 bool FindCertificateTable(ByteSource& s, uint64_t fileSize, uint64_t* tableOffset) {
-  uint32_t magic = 0, peOffset = 0, signature = 0, optMagic = 0;
-  if (!ReadU16(s, 0, &magic) || magic != 0x5A4D) return false;  // "MZ"
-  if (!s.ReadU32(0x3C, &peOffset)) return false;
-  if (uint64_t(peOffset) + 24 > fileSize) return false;
-  if (!s.ReadU32(peOffset, &signature) || signature != 0x00004550) return false;  // "PE\0\0"
-  uint64_t optional = uint64_t(peOffset) + 24;
-  if (!ReadU16(s, optional, &optMagic)) return false;
-  uint64_t directories;  // offset of the data directory array
-  uint32_t countOffset;
-  if (optMagic == 0x10B) {         // PE32
-    countOffset = 92;
-    directories = optional + 96;
-  } else if (optMagic == 0x20B) {  // PE32+
-    countOffset = 108;
-    directories = optional + 112;
-  } else {
-    return false;
-  }
-  uint32_t dirCount = 0;
-  if (!s.ReadU32(optional + countOffset, &dirCount) || dirCount < 5) return false;
-  uint32_t certOffset = 0, certSize = 0;
-  uint64_t security = directories + 4 * 8;  // entry 4: the certificate table
-  if (!s.ReadU32(security, &certOffset) || !s.ReadU32(security + 4, &certSize)) return false;
-  if (certOffset == 0 || certSize == 0) return false;
-  if (uint64_t(certOffset) + certSize != fileSize) return false;
-  *tableOffset = certOffset;
+  PeHeaders headers;
+  if (ReadPeHeaders(s, &headers) != PeResult::kOk || headers.directoryCount <= kDirectoryCertificate) return false;
+  const PeDataDirectory& table = headers.directories[kDirectoryCertificate];
+  if (table.address == 0 || table.size == 0) return false;
+  if (uint64_t(table.address) + table.size != fileSize) return false;
+  *tableOffset = table.address;
   return true;
 }
 

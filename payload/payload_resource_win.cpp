@@ -18,29 +18,3 @@ unsigned char* LoadPayloadResource(int id, const char* type, size_t* length, HMO
   *length = size;
   return copy;
 }
-
-namespace {
-
-struct DataModule {
-  HMODULE module;
-  explicit DataModule(const char* path)
-      : module(LoadLibraryExA(path, nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE)) {}
-  ~DataModule() {
-    if (module) FreeLibrary(module);
-  }
-  DataModule(const DataModule&) = delete;
-  DataModule& operator=(const DataModule&) = delete;
-};
-
-}  // namespace
-
-bool LoadPayloadResourceFromFile(const char* path, std::vector<unsigned char>* copy) {
-  DataModule data(path);
-  if (!data.module) return false;
-  size_t length = 0;
-  unsigned char* bytes = LoadPayloadResource(kPayloadResourceId, kPayloadResourceType, &length, data.module);
-  if (!bytes) return false;
-  copy->assign(bytes, bytes + length);
-  delete[] bytes;
-  return true;
-}

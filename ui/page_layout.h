@@ -37,6 +37,12 @@ constexpr int kHeadingX = 15;
 constexpr int kHeadingY = 10;
 inline int LogoLeft(int clientWidth) { return clientWidth - kLogoRightInset; }
 
+// Page 0's side artwork is copied at its own size to the panel's origin; the
+// welcome text starts at x = 180 (192 in Chinese), and the page is laid out for a
+// picture of 169 x 295 pixels.
+constexpr int kSideArtWidth = 169;
+constexpr int kSideArtHeight = 295;
+
 // Fonts of a paint: cell height in pixels, weight. All use kPageFontFace.
 extern const char kPageFontFace[];
 struct PageFont {

@@ -1,13 +1,15 @@
 // Fuzzes the entry walk of both carriers and the decoder: any input is taken as a
-// resource archive and as a program file with an appended archive; every entry the
-// walk yields is decoded (to /dev/null). Nothing may crash, read out of bounds, or
-// hand out an entry that lies outside the input.
+// resource archive, as a program file with an appended archive, and as a program
+// file whose INSTALL resource holds the archive; every entry the walk yields is
+// decoded (to /dev/null). Nothing may crash, read out of bounds, or hand out an
+// entry that lies outside the input.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 
 #include "payload/archive.h"
 #include "payload/entry_decoder.h"
+#include "payload/pe_image.h"
 
 using namespace payload;
 
@@ -49,6 +51,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (LocateAppendedArchive(source, &appended) == LocateResult::kFound) {
     Check(appended.firstRecord <= appended.end && appended.end + 8 <= size);
     WalkAndDecode(source, appended, data, size);
+  }
+  uint64_t offset = 0;
+  uint32_t length = 0;
+  if (FindPeResource(source, "INSTALL", 139, &offset, &length) == PeResult::kOk) {
+    Check(offset <= size && length <= size - offset);
+    MemorySource resource(data + offset, length);
+    ArchiveLayout inside;
+    if (LocateResourceArchive(resource, &inside) == LocateResult::kFound)
+      WalkAndDecode(resource, inside, data + offset, length);
   }
   return 0;
 }

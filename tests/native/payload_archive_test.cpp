@@ -1,11 +1,15 @@
-// The entry walk over both carriers, and how it treats archives it cannot trust.
+// The entry walk over both carriers, the INSTALL resource read out of a program
+// file, and how both treat files they cannot trust.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "archive_builder.h"
 #include "payload/archive.h"
+#include "payload/pe_image.h"
+#include "pe_builder.h"
 
 using namespace payload;
 using testing_support::ArchiveBuilder;
@@ -47,6 +51,7 @@ std::string FakeProgram() {
   pe[1] = 'Z';
   pe.replace(0x3C, 4, U32(0x40));
   pe.replace(0x40, 4, std::string("PE\0\0", 4));
+  pe[0x54] = static_cast<char>(0xE0);  // the optional header's size: PE32 with 16 directories
   pe[0x58] = 0x0B;  // PE32 optional header
   pe[0x59] = 0x01;
   pe.replace(0x58 + 92, 4, U32(16));
@@ -226,4 +231,62 @@ TEST(AppendedArchive, RecordsReachingIntoTheTrailerStopTheWalk) {
   Walked w = WalkAll(source, layout);
   EXPECT_EQ(w.result, WalkResult::kMalformed);
   EXPECT_EQ(w.names, std::vector<std::string>{"ok"});
+}
+
+TEST(PeResource, FoundByTypeNameIdAndFirstLanguageInBothFormats) {
+  for (uint16_t machine : {kMachineI386, kMachineAmd64}) {
+    SCOPED_TRACE(machine);
+    std::string image = testing_support::PeImage(machine, "INSTALL", 139, "the package");
+    MemorySource source(image.data(), image.size());
+    PeHeaders headers;
+    ASSERT_EQ(ReadPeHeaders(source, &headers), PeResult::kOk);
+    EXPECT_EQ(headers.machine, machine);
+    uint64_t offset = 0;
+    uint32_t size = 0;
+    ASSERT_EQ(FindPeResource(source, "install", 139, &offset, &size), PeResult::kOk);
+    EXPECT_EQ(image.substr(offset, size), "the package");
+  }
+}
+
+TEST(PeResource, WhatIsMissingOrDamagedIsNeverRead) {
+  using namespace testing_support;
+  struct Case {
+    const char* what;
+    std::function<void(std::string&)> change;
+    PeResult expected;
+  };
+  const Case cases[] = {
+      {"another type name", [](std::string& pe) { pe[kPeTypeName + 2 + 2 * 6] = 'X'; }, PeResult::kNotFound},
+      {"another id", [](std::string& pe) { pe.replace(kPeIdDirectory + 16, 4, U32(140)); }, PeResult::kNotFound},
+      {"no resource directory", [](std::string& pe) { pe.replace(0x58 + 96 + 16, 8, std::string(8, '\0')); },
+       PeResult::kNotFound},
+      {"text, not a program", [](std::string& pe) { pe[0] = 'P'; }, PeResult::kNotPe},
+      {"no PE signature", [](std::string& pe) { pe[0x41] = 'X'; }, PeResult::kMalformed},
+      {"PE header past the end", [](std::string& pe) { pe.replace(0x3C, 4, U32(0xFFFFFFF0u)); },
+       PeResult::kMalformed},
+      {"section table past the end", [](std::string& pe) { pe.replace(0x46, 2, U16(0xFFFF)); },
+       PeResult::kMalformed},
+      {"more entries than the section holds", [](std::string& pe) { pe.replace(kPeTypeDirectory + 14, 2, U16(0xFFFF)); },
+       PeResult::kMalformed},
+      {"type entry that is no directory", [](std::string& pe) { pe[kPeTypeDirectory + 16 + 7] = 0; },
+       PeResult::kMalformed},
+      {"name string outside the section", [](std::string& pe) { pe.replace(kPeTypeDirectory + 16, 4, U32(0xFFFFFFF0u)); },
+       PeResult::kNotFound},
+      {"data larger than its section", [](std::string& pe) { pe.replace(kPeDataEntry + 4, 4, U32(0x10000)); },
+       PeResult::kMalformed},
+      {"data outside every section", [](std::string& pe) { pe.replace(kPeDataEntry, 4, U32(0x9000)); },
+       PeResult::kMalformed},
+      {"data reaching past 4 GB", [](std::string& pe) { pe.replace(kPeDataEntry, 8, U32(0x1078) + U32(0xFFFFFFFFu)); },
+       PeResult::kMalformed},
+      {"file cut before the data", [](std::string& pe) { pe.resize(kPeResourceData); }, PeResult::kMalformed},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::string image = PeImage(kMachineI386);
+    c.change(image);
+    MemorySource source(image.data(), image.size());
+    uint64_t offset = 0;
+    uint32_t size = 0;
+    EXPECT_EQ(FindPeResource(source, "INSTALL", 139, &offset, &size), c.expected);
+  }
 }

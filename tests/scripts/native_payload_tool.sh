@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# payload-tool on the sample package: pack, list, extract and append round trips,
-# and a one-line error with a non-zero exit for every kind of bad input.
+# payload-tool on the sample package: check, pack, list, extract, append and build
+# round trips, and a one-line error with a non-zero exit for every kind of bad input.
 set -u
 tool=${PAYLOAD_TOOL:?} package=${PACKAGE_DIR:?}
 work=$(mkdir -p "${WORK_DIR:-/tmp}" && mktemp -d "${WORK_DIR:-/tmp}/tool.XXXXXX")
@@ -27,12 +27,23 @@ while read -r name packed unpacked; do
   [ "$unpacked" = "$(stat -c %s "$package/$name")" ] || fail "$name: listed $unpacked bytes"
 done <"$work/list"
 
-mkdir "$work/out"
-"$tool" extract "$work/sample.bin" "$work/out" || fail "extract"
+# extract makes its folder, parents included.
+"$tool" extract "$work/sample.bin" "$work/new/out" || fail "extract"
 while read -r name; do
   [ -n "$name" ] || continue
-  cmp -s "$package/$name" "$work/out/$name" || fail "extracted $name differs"
+  cmp -s "$package/$name" "$work/new/out/$name" || fail "extracted $name differs"
 done <"$package/package.list"
+mv "$work/new/out" "$work/out"
+
+# The sample package passes the check with warnings; --strict fails it for exactly
+# those warnings, and for nothing else.
+"$tool" check "$package" >"$work/check.txt"; rc=$?
+[ $rc -eq 0 ] || fail "check of the sample package: exit $rc: $(grep ': error: ' "$work/check.txt")"
+grep -q ': warning: not a PE file, only a placeholder' "$work/check.txt" || fail "check: no placeholder warning"
+"$tool" check "$package" --strict >"$work/strict.txt"; rc=$?
+[ $rc -eq 1 ] || fail "check --strict of the sample package: exit $rc"
+diff <(grep ': warning: ' "$work/check.txt" | sed 's/: warning: /: error: /') <(grep ': error: ' "$work/strict.txt") \
+  >/dev/null || fail "check --strict: errors other than the warnings"
 
 # A program with the archive appended: the same entries and bytes come back.
 head -c 70000 /dev/urandom >"$work/program.exe"
@@ -55,7 +66,7 @@ head -c 5000 /dev/urandom >"$work/noise.bin"
 expect_error "noise" "$tool" list "$work/noise.bin"
 expect_error "program without archive" "$tool" list "$work/program.exe"
 expect_error "unwritable output" "$tool" pack "$package" "$work/no/such/dir/x.bin"
-expect_error "extract into a missing folder" "$tool" extract "$work/sample.bin" "$work/no/such/dir"
+expect_error "extract into a file" "$tool" extract "$work/sample.bin" "$work/sample.bin"
 expect_error "append non-archive" "$tool" append "$work/program.exe" "$work/noise.bin" "$work/y.exe"
 # An entry name that would leave the folder is never written.
 printf '\x01\x00\x00\x00\x07\x00\x00\x00\x08\x00\x00\x00../evil' >"$work/evil.bin"
@@ -64,6 +75,21 @@ mkdir "$work/jail"
 expect_error "escaping name" "$tool" extract "$work/evil.bin" "$work/jail"
 [ ! -e "$work/evil" ] || fail "an entry escaped the extraction folder"
 "$tool" >/dev/null 2>&1; [ $? -eq 2 ] || fail "usage exit code"
+"$tool" build "$package" --stub "$work/program.exe" >/dev/null 2>&1; [ $? -eq 2 ] || fail "build without -o: usage"
+
+# build: the same bytes as pack and append; a package that fails the check is
+# refused with its fault named, and nothing is written.
+"$tool" build "$package" --stub "$work/program.exe" -o "$work/built.exe" >/dev/null || fail "build"
+cmp -s "$work/built.exe" "$work/setup.exe" || fail "build differs from pack + append"
+cp -r "$package" "$work/broken"
+sed -i 's/^Rillo-58-Series\r$/Rillo|58\r/' "$work/broken/InstallConfig_en.txt"
+"$tool" build "$work/broken" --stub "$work/program.exe" -o "$work/refused.exe" >"$work/refused.txt" 2>&1
+[ $? -eq 1 ] || fail "build of a broken package: not exit 1"
+grep -q "InstallConfig_en.txt:35: error: printer name 'Rillo|58' is refused" "$work/refused.txt" ||
+  fail "build did not say why: $(cat "$work/refused.txt")"
+[ ! -e "$work/refused.exe" ] || fail "build wrote a refused package"
+"$tool" build "$package" --strict --stub "$work/program.exe" -o "$work/strict.exe" >/dev/null 2>&1
+[ $? -eq 1 ] && [ ! -e "$work/strict.exe" ] || fail "build --strict took the placeholders"
 
 if [ $failures -ne 0 ]; then echo "$failures failure(s)"; exit 1; fi
 echo "payload tool: all checks passed"

@@ -2,12 +2,14 @@
 // archive appended to a program file read through the Win32 file functions.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
 #include "payload/archive.h"
 #include "payload/entry_decoder.h"
 #include "payload/payload_resource_win.h"
+#include "payload/pe_image.h"
 #include "payload/win32_file_source.h"
 #include "win_support.h"
 
@@ -89,6 +91,22 @@ TEST(PayloadResource, EveryEntryDecodesToThePackageFile) {
     return true;
   });
   EXPECT_EQ(decoded, 28);
+}
+
+// The tools read a program's INSTALL resource from its file, on any platform: the
+// same bytes as the loader hands this program.
+TEST(PayloadResource, ReadFromTheProgramFileAsTheLoaderFindsIt) {
+  ResourceCopy copy;
+  ASSERT_NE(copy.data, nullptr);
+  Win32FileSource file;
+  ASSERT_TRUE(file.OpenOwnProgram());
+  uint64_t offset = 0;
+  uint32_t size = 0;
+  ASSERT_EQ(FindPeResource(file, kPayloadResourceType, kPayloadResourceId, &offset, &size), PeResult::kOk);
+  ASSERT_EQ(size, copy.size);
+  std::vector<unsigned char> bytes(size);
+  ASSERT_TRUE(file.ReadExact(offset, bytes.data(), size));
+  EXPECT_EQ(0, std::memcmp(bytes.data(), copy.data, size));
 }
 
 TEST(AppendedPayload, FoundBehindAProgramThroughWin32Reads) {
