@@ -8,8 +8,8 @@
 source "$(dirname "$0")/../e2e/e2e_lib.sh"
 export LC_ALL=C
 
-cancelled=$(sed -nE 's/.*kExitCancelled = ([0-9]+);.*/\1/p' "$(dirname "$0")/../../app/setup_app_win.h")
-[ -n "$cancelled" ] || { echo "FAIL: no kExitCancelled in app/setup_app_win.h"; exit 1; }
+cancelled=$(sed -nE 's/.*kCancelled = ([0-9]+);.*/\1/p' "$(dirname "$0")/../../app/setup_exit_codes.h")
+[ -n "$cancelled" ] || { echo "FAIL: no kCancelled in app/setup_exit_codes.h"; exit 1; }
 
 # An empty script: makes the prefix and tells the temporary folder programs get.
 : >"$E2E_WORK/where.txt"

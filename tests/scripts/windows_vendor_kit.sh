@@ -16,7 +16,8 @@ rel=$(basename "$work")
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 resources=$(cd "$(dirname "$(readlink -f "$0")")/../../resources" && pwd)
-package=$resources/package
+# The tree's package, with the DLLs and the uninstaller it built.
+package=${PACKAGE_DIR:?}
 entries() { grep -v '^$' "$package/package.list"; }
 
 # unpacked DIR KELO: DIR holds every entry, the configurations from resources/kelo80
