@@ -47,9 +47,29 @@ ExternalProject_Add(monitor-twin
   INSTALL_COMMAND ""
   BUILD_BYPRODUCTS ${TWIN_DIR}/Rillo80PrinterMon.dll ${TWIN_DIR}/Rillo80PrinterMonUI.dll)
 
+# The uninstaller is a 32-bit program on every Windows: the x86_64 tree packs the
+# i686 build, made from this same source tree with the i686 toolchain.
+if(WINE_ARCH STREQUAL win32)
+  set(PACKAGED_UNINSTALLER $<TARGET_FILE:Uninstaller>)
+  set(PACKAGED_UNINSTALLER_TARGET Uninstaller)
+else()
+  set(UNINSTALLER_I686_DIR ${CMAKE_BINARY_DIR}/uninstaller-i686)
+  ExternalProject_Add(uninstaller-i686
+    SOURCE_DIR ${REPO_ROOT}
+    BINARY_DIR ${UNINSTALLER_I686_DIR}
+    CMAKE_ARGS -DCMAKE_TOOLCHAIN_FILE=${REPO_ROOT}/cmake/toolchain-i686-w64-mingw32.cmake
+      -DCMAKE_BUILD_TYPE=Release -DPAYLOAD_TOOL=${PAYLOAD_TOOL}
+    BUILD_COMMAND ${CMAKE_COMMAND} --build . --target Uninstaller --parallel 2
+    BUILD_ALWAYS ON
+    INSTALL_COMMAND ""
+    BUILD_BYPRODUCTS ${UNINSTALLER_I686_DIR}/Uninstaller.exe)
+  set(PACKAGED_UNINSTALLER ${UNINSTALLER_I686_DIR}/Uninstaller.exe)
+  set(PACKAGED_UNINSTALLER_TARGET uninstaller-i686)
+endif()
+
 # The tree's package: resources/package with the files this build makes in place of
 # their text placeholders there: the monitor's four (the plain names hold the i686
-# builds, the ".x64" names the x86_64 ones) and Uninstaller.exe. Everything
+# builds, the ".x64" names the x86_64 ones) and the i686 Uninstaller.exe. Everything
 # Windows-side packs, stages and compares this folder.
 set(PACKAGE_SOURCE_DIR ${PACKAGE_DIR})
 set(PACKAGE_DIR ${CMAKE_BINARY_DIR}/package)
@@ -63,10 +83,10 @@ add_custom_command(OUTPUT ${PACKAGE_STAMP}
   COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:port-monitor-ui> ${PACKAGE_DIR}/Rillo80PrinterMonUI.dll${OWN_SUFFIX}
   COMMAND ${CMAKE_COMMAND} -E copy ${TWIN_DIR}/Rillo80PrinterMon.dll ${PACKAGE_DIR}/Rillo80PrinterMon.dll${TWIN_SUFFIX}
   COMMAND ${CMAKE_COMMAND} -E copy ${TWIN_DIR}/Rillo80PrinterMonUI.dll ${PACKAGE_DIR}/Rillo80PrinterMonUI.dll${TWIN_SUFFIX}
-  COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:Uninstaller> ${PACKAGE_DIR}/Uninstaller.exe
+  COMMAND ${CMAKE_COMMAND} -E copy ${PACKAGED_UNINSTALLER} ${PACKAGE_DIR}/Uninstaller.exe
   COMMAND ${CMAKE_COMMAND} -E touch ${PACKAGE_STAMP}
-  DEPENDS ${PACKAGE_SOURCE_DIR}/package.list ${PACKAGE_ENTRIES} port-monitor port-monitor-ui monitor-twin Uninstaller
-    ${TWIN_DIR}/Rillo80PrinterMon.dll ${TWIN_DIR}/Rillo80PrinterMonUI.dll
+  DEPENDS ${PACKAGE_SOURCE_DIR}/package.list ${PACKAGE_ENTRIES} port-monitor port-monitor-ui monitor-twin
+    ${PACKAGED_UNINSTALLER_TARGET} ${TWIN_DIR}/Rillo80PrinterMon.dll ${TWIN_DIR}/Rillo80PrinterMonUI.dll
   COMMENT "Putting the package together with the built monitor DLLs and uninstaller")
 # The uninstaller's scripts and tests know it by this name too.
 set(PACKAGE_BUILD_DIR ${PACKAGE_DIR})

@@ -270,7 +270,7 @@ BOOL CALLBACK MatchDialog(HWND hwnd, LPARAM param) {
 }
 
 HWND WaitForDialog(const Launched& run) {
-  for (int i = 0; i < 600; ++i) {
+  for (int i = 0; i < 2400; ++i) {
     FindRequest request = {run.processId, nullptr};
     EnumWindows(&MatchDialog, reinterpret_cast<LPARAM>(&request));
     if (request.found) return request.found;
@@ -318,9 +318,10 @@ BOOL CALLBACK MatchWizard(HWND hwnd, LPARAM param) {
   return TRUE;
 }
 
-// The wizard that follows a start-up, waited for up to 30 s or until the program ends.
+// The wizard that follows a start-up, waited for up to 2 minutes (a first start in a
+// new prefix on a loaded machine is slow) or until the program ends.
 HWND WaitForWizard(const Launched& run) {
-  for (int i = 0; i < 600; ++i) {
+  for (int i = 0; i < 2400; ++i) {
     FindRequest request = {run.processId, nullptr};
     EnumWindows(&MatchWizard, reinterpret_cast<LPARAM>(&request));
     if (request.found) return request.found;
