@@ -11,6 +11,8 @@
 #   without a package and for a damaged package, 4 for a package whose printer name
 #   start-up refuses, 12 for a folder on a drive that does not exist, 13 when the
 #   spooler refuses (its provider switched off): nothing installed by any of them;
+# - the 80 mm Kelo-80-Series built with the vendor kit, installed unattended beside
+#   the 58 mm printer, then both uninstalled unattended, one after the other;
 # - /? shows the usage in a message box (the robot reads it) and ends with 0.
 source "$(dirname "$0")/../e2e/e2e_lib.sh"
 source "$(dirname "$0")/../e2e/install_lib.sh"
@@ -65,6 +67,31 @@ PROGRAM=$E2E_REL/damaged.exe unattended 11 damaged /S '/D=C:\Damaged'
 [ ! -e "$E2E_PREFIX/drive_c/Damaged" ] || fail "damaged: the folder was made"
 [ ! -e "$E2E_PREFIX/drive_c/Spooler Off/Uninstall.ini" ] || fail "spooler-off: an Uninstall.ini was written"
 [ "$(rillo_printers)" = "$printer" ] || fail "refusals: printers now $(rillo_printers | tr '\n' ',')"
+
+# The second sample printer, the 80 mm Kelo-80-Series, made with the vendor kit from
+# this tree's package and the two configuration files of resources/kelo80, installed
+# unattended beside the 58 mm printer; then each uninstalled unattended by its own
+# Uninstaller.exe: the Rillo uninstall leaves the Kelo printer (another driver), the
+# Kelo uninstall takes the rest.
+kelo=$E2E_WORK/kelo80
+mkdir -p "$kelo"
+cp "$package_dir"/* "$kelo/" && cp "$(dirname "$0")/../../resources/kelo80"/* "$kelo/"
+"$tool" build "$kelo" --stub setup-stub.exe -o "$E2E_WORK/kelo-setup.exe" >"$E2E_WORK/kelo-build.txt" ||
+  fail "kelo: payload-tool build: $(grep ': error: ' "$E2E_WORK/kelo-build.txt")"
+PROGRAM=$E2E_REL/kelo-setup.exe unattended 0 kelo /S /LANG=EN
+printers_key_reg='HKLM\System\CurrentControlSet\Control\Print\Printers'
+prefix_has_key "$printers_key_reg\Kelo-80-Series" || fail "kelo: no Kelo-80-Series printer"
+[ "$(rillo_printers)" = "$printer" ] || fail "kelo: the 58 mm printer went: $(rillo_printers | tr '\n' ',')"
+PROGRAM='C:\Program Files\Rillo-58-Series\Uninstaller.exe' unattended 0 uninstall-rillo /S
+[ -z "$(rillo_printers)" ] || fail "uninstall-rillo: printers left: $(rillo_printers | tr '\n' ',')"
+prefix_has_key "$printers_key_reg\Kelo-80-Series" || fail "uninstall-rillo: the Kelo printer went too"
+prefix_has_key "HKLM\SOFTWARE\Kelo-80-Series" /reg:64 || fail "uninstall-rillo: the Kelo record went too"
+PROGRAM='C:\Program Files\Kelo-80-Series\Uninstaller.exe' unattended 0 uninstall-kelo /S
+prefix_has_key "$printers_key_reg\Kelo-80-Series" && fail "uninstall-kelo: the Kelo printer is left"
+for name in Rillo-58-Series Kelo-80-Series; do
+  prefix_has_key "HKLM\SOFTWARE\$name" /reg:64 && fail "$name: its record is left"
+  prefix_has_key "HKLM\System\CurrentControlSet\Control\Print\Monitors\$name Monitor" && fail "$name: its monitor is left"
+done
 
 # /? in a message box of its own (no owner): the robot reads its text and presses OK.
 printf '%s\n' "start setup.exe /?" "wait-window #32770 \"The wizard\" 60000" "click 1" "wait-exit 10000" \
