@@ -5,8 +5,8 @@
 # so the program, the robot and the screenshots share it. The robot's prefix is its
 # own (under the tree's Wine root, which scripts/test deletes before each run): its
 # wineserver then never meets a program from another test on another display. The
-# scripts take a lock on it, one at a time, and stop its wineserver when they end,
-# before their display goes away.
+# scripts take a lock on it, one at a time, until they move to a copy of their own,
+# and stop their prefix's wineserver when they end, before their display goes away.
 set -u
 : "${WINE_RUN:?}" "${WINE_ROOT:?}" "${WINE_ARCH:?}" "${BUILD_DIR:?}"
 
@@ -14,6 +14,8 @@ if [ -z "${E2E_DISPLAY_OWNED:-}" ] && [ -z "${DISPLAY:-}" ]; then
   E2E_DISPLAY_OWNED=1 exec xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" "$@"
 fi
 
+# Runs share the prefix E2E_PREFIX and take turns with it (lock 8) until one moves to
+# a prefix of its own (fresh_prefix); those run side by side.
 E2E_ROOT=$WINE_ROOT/e2e
 E2E_PREFIX=$E2E_ROOT/prefix-$WINE_ARCH
 mkdir -p "$E2E_ROOT"
@@ -242,6 +244,8 @@ fresh_prefix() {
   rm -rf "$E2E_PREFIX"
   cp -a "$pristine" "$E2E_PREFIX"
   export WINE_PREFIX_DIR=$E2E_PREFIX
+  # The shared prefix is no longer this run's: other runs may take it meanwhile.
+  flock -u 8
 }
 
 # prefix_reg ARGS...: Wine's reg.exe run by the loader of the tree's architecture in
@@ -254,8 +258,17 @@ prefix_reg() {
   [ "$WINE_ARCH" = win64 ] && loader=/usr/lib/wine/wine64
   local convert=cat
   [[ ${E2E_LOCALE:-} == zh_CN* ]] && convert="iconv -f GBK -t UTF-8"
-  env ${E2E_LOCALE:+LC_ALL=$E2E_LOCALE} WINEPREFIX=$E2E_PREFIX WINEDEBUG=-all timeout 60 "$loader" reg "$@" \
-    2>/dev/null | $convert | tr -d '\r'
+  # reg.exe ends with 0, or 1 when it found nothing; any other end, or a complaint of
+  # Wine's own, is a start that failed (a new Wine start can meet the server of the
+  # last one on its way out): such a run is tried again.
+  local out rc try
+  for try in 1 2 3; do
+    out=$(env ${E2E_LOCALE:+LC_ALL=$E2E_LOCALE} WINEPREFIX=$E2E_PREFIX WINEDEBUG=-all timeout 60 "$loader" reg "$@" \
+      2>"$E2E_WORK/reg.err")
+    rc=$?
+    [ $rc -le 1 ] && ! grep -qiE 'wine ?(server|client)' "$E2E_WORK/reg.err" && break
+  done
+  [ -z "$out" ] || printf '%s\n' "$out" | $convert | tr -d '\r'
 }
 prefix_has_key() { prefix_reg query "$@" | grep -q '^HKEY_'; }
 

@@ -162,6 +162,8 @@ INT_PTR AskInProcess(LanguageDialog& question, enum Answer answer, DriverJob* jo
   WorkerThread driver;
   EXPECT_TRUE(driver.Start(&DriveLanguageQuestion, job));
   INT_PTR result = question.DoModal();
+  DWORD error = GetLastError();
+  EXPECT_NE(result, -1) << "the question could not be created, error " << error;
   EXPECT_TRUE(driver.Wait(30000));
   EXPECT_EQ(driver.ExitCode(), 0u) << "the question never appeared";
   return result;

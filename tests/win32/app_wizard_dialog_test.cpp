@@ -219,6 +219,8 @@ class WizardTest : public ::testing::Test {
     WorkerThread helper;
     EXPECT_TRUE(helper.Start(&DriveWizard, &job));
     INT_PTR result = wizard.DoModal();
+    DWORD error = GetLastError();
+    EXPECT_NE(result, -1) << "the wizard could not be created, error " << error;
     EXPECT_TRUE(helper.Wait(60000));
     EXPECT_TRUE(job.found) << "the wizard never appeared";
     EXPECT_EQ(helper.ExitCode(), 0u) << "the wizard could not be ended";
