@@ -145,9 +145,9 @@ set_tests_properties(windows-tests PROPERTIES SKIP_RETURN_CODE 77 WORKING_DIRECT
 set(TREE_PREFIX_TESTS windows-tests windows_app_chinese_locale windows_system_chinese_locale
   windows_stub_under_wine windows_payload_extraction windows_vendor_kit)
 
-# Walks of the wizard's navigation and folder checks run the same portable code in
-# both builds and prove nothing more in the x86_64 one: they run in the i686 tree
-# only. The x86_64 tree keeps what depends on the program's bitness (installation,
+# The walks of the wizard's navigation, its folder checks, a destination holding the
+# user's files and the failure page run the same portable code in both builds: they
+# run in the i686 tree only. The x86_64 tree keeps what depends on the program's bitness (installation,
 # staging, registry views, the spooler, the uninstaller, the carriers, the imports).
 set(I686_ONLY_WALKS windows_e2e_folder_checks windows_e2e_folder_levels windows_e2e_language
   windows_e2e_install_destination windows_e2e_install_failure)
