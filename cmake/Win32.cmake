@@ -147,8 +147,9 @@ set(TREE_PREFIX_TESTS windows-tests windows_app_chinese_locale windows_system_ch
 
 # The walks of the wizard's navigation, its folder checks, a destination holding the
 # user's files and the failure page run the same portable code in both builds: they
-# run in the i686 tree only. The x86_64 tree keeps what depends on the program's bitness (installation,
-# staging, registry views, the spooler, the uninstaller, the carriers, the imports).
+# run in the i686 tree only. The x86_64 tree keeps what depends on the program's
+# bitness (installation, staging, registry views, the spooler, the uninstaller, the
+# carriers, the imports).
 set(I686_ONLY_WALKS windows_e2e_folder_checks windows_e2e_folder_levels windows_e2e_language
   windows_e2e_install_destination windows_e2e_install_failure)
 file(GLOB WIN_SCRIPT_TESTS CONFIGURE_DEPENDS ${REPO_ROOT}/tests/scripts/windows_*.sh)

@@ -147,15 +147,16 @@ run_install() {
   lacks '^MSGBOX '
 }
 
-# install_quietly NAME [ARGS...]: setup.exe /S ARGS, for tests that need an
-# installation made rather than the wizard walked; it must end with exit code 0.
-install_quietly() {
-  local name=$1 rc
-  shift
-  wine_run setup.exe /S "$@" >"$E2E_WORK/$name.out" 2>&1
-  rc=$?
+# unattended CODE WHAT ARGS...: setup.exe (or PROGRAM=...) with ARGS exits with CODE;
+# its output goes to $E2E_WORK/WHAT.out. Tests that need an installation made rather
+# than the wizard walked make it with "unattended 0 WHAT /S".
+unattended() {
+  local code=$1 what=$2
+  shift 2
+  wine_run "${PROGRAM:-setup.exe}" "$@" >"$E2E_WORK/$what.out" 2>&1
+  local rc=$?
   [ $rc -eq 77 ] && exit 77
-  [ $rc -eq 0 ] || fail "$name: setup.exe /S $*: exit $rc: $(tail -3 "$E2E_WORK/$name.out")"
+  [ $rc -eq "$code" ] || fail "$what: exit $rc, expected $code: $(tail -3 "$E2E_WORK/$what.out")"
 }
 
 # monitor_ports: the ports the monitor keeps under its key, one a line, sorted.
@@ -189,11 +190,7 @@ kept_payload_files() {
 # query_value KEY NAME [VIEW]: the value's type and data as "TYPE DATA" ("" when absent), read
 # with reg.exe; VIEW is reg.exe's /reg: option.
 query_value() { value_in "$(prefix_reg query "$1" ${3:+"$3"})" "$2"; }
-expect_value() {  # expect_value KEY NAME "TYPE DATA" [VIEW]
-  local got
-  got=$(query_value "$1" "$2" "${4:-}")
-  [ "$got" = "$3" ] || fail "$1 \"$2\": \"$got\", expected \"$3\""
-}
+expect_value() { expect_in "$(prefix_reg query "$1" ${4:+"$4"})" "$1" "$2" "$3"; }  # KEY NAME "TYPE DATA" [VIEW]
 # value_in LISTING NAME: the value's "TYPE DATA" in LISTING, what reg.exe printed for a
 # key; expect_in LISTING KEY NAME "TYPE DATA": the same check as expect_value on a
 # listing read once for several values (every start of reg.exe costs a Wine start).

@@ -19,15 +19,6 @@ source "$(dirname "$0")/../e2e/install_lib.sh"
 export LC_ALL=C
 tool=${PAYLOAD_TOOL:?}
 
-# unattended CODE WHAT ARGS...: setup.exe (or PROGRAM=...) with ARGS exits with CODE.
-unattended() {
-  local code=$1 what=$2
-  shift 2
-  wine_run "${PROGRAM:-setup.exe}" "$@" >"$E2E_WORK/$what.out" 2>&1
-  local rc=$?
-  [ $rc -eq 77 ] && exit 77
-  [ $rc -eq "$code" ] || fail "$what: exit $rc, expected $code: $(tail -3 "$E2E_WORK/$what.out")"
-}
 log_file=$E2E_WORK/prefix/drive_c/unattended.txt
 
 # English, everything by default but the log.

@@ -110,7 +110,7 @@ source "$(dirname "$0")/../e2e/install_lib.sh"  # its paths, in the fresh prefix
 
 # The round trip.
 snapshot before
-install_quietly install
+unattended 0 install /S
 # system.reg keeps the quotes escaped.
 [ "$(reg_value "$entry_key" QuietUninstallString)" = "\\\"$uninstaller\\\" /S" ] ||
   fail "install: QuietUninstallString is \"$(reg_value "$entry_key" QuietUninstallString)\""
@@ -131,8 +131,8 @@ snapshot restarted
 same before restarted
 
 # Two installations, a user's file, one uninstall in the window.
-install_quietly first
-install_quietly second
+unattended 0 first /S
+unattended 0 second /S
 [ "$(rillo_printers | wc -l)" -eq 2 ] || fail "two installations: printers $(rillo_printers | tr '\n' ,)"
 echo "my notes" >"$default_folder/notes.txt"
 gui_walk en "Uninstall Printer Driver"
@@ -168,7 +168,7 @@ source "$(dirname "$0")/../e2e/install_lib.sh"
 prefix_reg add 'HKLM\Software\Microsoft\Windows\CurrentVersion\RunOnce' /v ZulUninstaller /d x /f >/dev/null
 flush_registry
 grep -q '"ZulUninstaller"' "$E2E_PREFIX/system.reg" || fail "zh: could not set the RunOnce value"
-install_quietly zh-install /LANG=CN
+unattended 0 zh-install /S /LANG=CN
 flush_registry
 grep -q '"ZulUninstaller"' "$E2E_PREFIX/system.reg" && fail "zh: the installation left the pending RunOnce value"
 gui_walk zh "卸载打印机驱动"
