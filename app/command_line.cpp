@@ -70,6 +70,8 @@ Parsed ParseOption(const char*& p, SetupOptions& options, bool whole) {
     options.help = true;
   } else if (!hasValue && EqualsUpper(name, "NODEFAULT")) {
     options.noDefault = true;
+  } else if (!hasValue && EqualsUpper(name, "ADD")) {
+    options.addAnother = true;
   } else if (hasValue && EqualsUpper(name, "LANG")) {
     const std::string language = value();
     if (EqualsUpper(language, "CN")) {
@@ -136,20 +138,22 @@ SetupOptions ParseSetupCommandLine(const char* arguments) {
 
 const char* SetupUsage(int languageFlag) {
   if (languageFlag) {
-    return "用法：setup.exe /S [/LANG=EN|CN] [/PORT=端口名] [/NODEFAULT] [/LOG=文件] [/D=文件夹]\n\n"
-           "/S\t不显示向导，直接安装\n"
+    return "用法：setup.exe /S [/LANG=EN|CN] [/PORT=端口名] [/NODEFAULT] [/ADD] [/LOG=文件] [/D=文件夹]\n\n"
+           "/S\t不显示向导，直接安装；已安装时就地更新\n"
            "/LANG=EN|CN\t安装语言（默认按系统区域设置）\n"
            "/PORT=端口名\t打印机使用的端口（默认为配置中的端口）\n"
            "/NODEFAULT\t不设为默认打印机\n"
+           "/ADD\t已安装时另外添加一台打印机，而不是更新\n"
            "/LOG=文件\t把安装过程追加写入此文件\n"
            "/D=文件夹\t安装文件夹，须放在最后，可含空格\n"
            "/?\t显示本说明";
   }
-  return "Usage: setup.exe /S [/LANG=EN|CN] [/PORT=name] [/NODEFAULT] [/LOG=file] [/D=folder]\n\n"
-         "/S\tinstall without the wizard\n"
+  return "Usage: setup.exe /S [/LANG=EN|CN] [/PORT=name] [/NODEFAULT] [/ADD] [/LOG=file] [/D=folder]\n\n"
+         "/S\tinstall without the wizard; an installed printer is updated in place\n"
          "/LANG=EN|CN\tlanguage of the installation (default: by the system's locale)\n"
          "/PORT=name\tthe printer's port (default: the configured port)\n"
          "/NODEFAULT\tdo not make it the default printer\n"
+         "/ADD\tadd another printer beside an installed one instead of updating it\n"
          "/LOG=file\tappend an account of the installation to this file\n"
          "/D=folder\tthe destination folder; last on the line, may hold blanks\n"
          "/?\tshow this text";

@@ -1,6 +1,6 @@
 // The setup program's command line, for installing without the wizard:
 //
-//   setup.exe /S [/LANG=EN|CN] [/PORT=name] [/NODEFAULT] [/LOG=file] [/D=folder]
+//   setup.exe /S [/LANG=EN|CN] [/PORT=name] [/NODEFAULT] [/ADD] [/LOG=file] [/D=folder]
 //   setup.exe /?
 //
 // Option names and the language are case-insensitive. A value with blanks is put in
@@ -20,6 +20,7 @@ struct SetupOptions {
   bool hasPort = false;
   std::string port;
   bool noDefault = false;  // /NODEFAULT
+  bool addAnother = false; // /ADD: another printer beside an installed one, not an update
   std::string logPath;     // /LOG=, empty when not given
   std::string error;       // why the command line was refused; empty when it was not
 };

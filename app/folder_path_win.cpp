@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "app/installation_session_win.h"
 #include "system/ansi_text_win.h"
 
 char g_dataFolder[256] = {};
@@ -29,7 +30,7 @@ unsigned MajorVersion() {
 
 }  // namespace
 
-int CreateFolderPath(const char* path) {
+int CreateFolderPath(const char* path, InstallationSession* session) {
   const std::string whole = path ? path : "";
   const std::vector<std::string> levels = FolderLevels(whole, sys::IsSystemLeadByte);
   if (levels.empty()) return 0;
@@ -37,15 +38,19 @@ int CreateFolderPath(const char* path) {
   if (GetFileAttributesA(whole.substr(0, 2).c_str()) == INVALID_FILE_ATTRIBUTES) return 0;
   for (const std::string& level : levels) {
     if (IsFolder(level)) continue;
+    if (session && !session->WillCreateFolder(level)) return -1;
     // A level that exists as a file cannot hold the folders below it.
     if (!CreateDirectoryA(level.c_str(), nullptr) && !IsFolder(level)) return 0;
   }
   return 1;
 }
 
-FolderVerdict SettleDestinationFolder(const std::string& folder, const char* printerName) {
+FolderVerdict SettleDestinationFolder(const std::string& folder, const char* printerName,
+                                      InstallationSession* session) {
   if (folder.empty()) return FolderVerdict::kEmpty;
-  if (!CreateFolderPath(folder.c_str())) return FolderVerdict::kInvalid;
+  const int made = CreateFolderPath(folder.c_str(), session);
+  if (made < 0) return FolderVerdict::kNotRecorded;
+  if (made == 0) return FolderVerdict::kInvalid;
 
   const unsigned major = MajorVersion();
   char windowsDirectory[256] = {};
@@ -55,7 +60,11 @@ FolderVerdict SettleDestinationFolder(const std::string& folder, const char* pri
   if (!ComposeDataFolder(major, windowsDirectory, printerName ? printerName : "", folder, &dataFolder)) {
     return FolderVerdict::kDataFolderInvalid;
   }
-  if (DataFolderIsOwnFolder(major) && !CreateFolderPath(dataFolder.c_str())) return FolderVerdict::kDataFolderInvalid;
+  if (DataFolderIsOwnFolder(major)) {
+    const int dataMade = CreateFolderPath(dataFolder.c_str(), session);
+    if (dataMade < 0) return FolderVerdict::kNotRecorded;
+    if (dataMade == 0) return FolderVerdict::kDataFolderInvalid;
+  }
   // ComposeDataFolder keeps it within 255 bytes.
   std::memcpy(g_dataFolder, dataFolder.c_str(), dataFolder.size() + 1);
   return FolderVerdict::kAccepted;

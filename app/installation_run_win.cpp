@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -47,21 +48,53 @@ unsigned long PlacedKilobytes(const std::string& destination, const std::vector<
   return static_cast<unsigned long>((bytes + 1023) / 1024);
 }
 
-// Passes the unpacking's reports on and keeps the names of the files it placed.
+// Passes the unpacking's reports on, keeps the names of the files it placed and
+// records each file in the journal before it is written.
 class RecordingObserver final : public payload::ExtractionObserver {
  public:
-  explicit RecordingObserver(payload::ExtractionObserver& next) : next_(next) {}
+  RecordingObserver(payload::ExtractionObserver& next, InstallationSession& session)
+      : next_(next), session_(session) {}
   void Placing(const char* name) override {
     placed.push_back(name);
     next_.Placing(name);
   }
+  bool Writing(const char* path) override {
+    if (session_.WillWriteFile(path, false)) return true;
+    journalFailed = true;
+    return false;
+  }
   void StatusText(const char* text) override { next_.StatusText(text); }
   void SetPercent(int percent) override { next_.SetPercent(percent); }
   std::vector<std::string> placed;
+  bool journalFailed = false;
 
  private:
   payload::ExtractionObserver& next_;
+  InstallationSession& session_;
 };
+
+// The Start-menu paths of this run (none when there is no Programs folder).
+sys::StartMenuPaths StartMenuPathsFor(const std::string& destination, int language) {
+  const std::string base = sys::StartMenuBase(language);
+  return sys::MakeStartMenuPaths(language, base.c_str(), g_installConfig.printerName(), destination.c_str());
+}
+
+sys::InstallationRecord RecordFor(const sys::StartMenuPaths& paths, const std::string& destination,
+                                  const char* dataFolder, int language) {
+  const InstallConfig& config = g_installConfig;
+  sys::InstallationRecord record;
+  record.startMenuFolder = paths.ok ? paths.folder.c_str() : nullptr;
+  record.shortcutPath = paths.ok ? paths.shortcut.c_str() : nullptr;
+  record.destinationFolder = destination.c_str();
+  record.dataFolder = dataFolder;
+  record.languageFlag = language;
+  record.printerName = const_cast<InstallConfig&>(config).printerName();
+  record.driverName = const_cast<InstallConfig&>(config).driverName();
+  record.monitorName = const_cast<InstallConfig&>(config).monitorName();
+  record.portName = const_cast<InstallConfig&>(config).portName();
+  record.printerServiceName = const_cast<InstallConfig&>(config).serviceName();
+  return record;
+}
 
 const char* ExtractionOutcome(int result) {
   switch (result) {
@@ -85,8 +118,15 @@ class WizardFrontEnd final : public InstallationFrontEnd, private payload::Extra
   void Report(const std::string&) override {}  // the pages say it
   driver::InstallerWizard& Settings() override { return windowed_; }
   driver::InstallLogSink* LogCopy() override { return nullptr; }
-  void Finished(bool installed) override {
-    if (installed) {
+  void Finished(const InstallationResult& result) override {
+    const int language = wizard_.languageFlag();
+    // The note pages 7 and 8 show under their result line.
+    const char* note = "";
+    if (result.installed && result.restartNeeded) note = WizardString(WizardText::kRestartToFinish, language);
+    if (!result.installed)
+      note = WizardString(result.undone ? WizardText::kUndone : WizardText::kNotAllUndone, language);
+    SendPanelStatusText(wizard_.panel().hwnd(), note);
+    if (result.installed) {
       // Posted, not sent: the page logic moves to "Setup Complete" on its own
       // thread once this worker is done with the wizard.
       PostMessageA(wizard_.hwnd(), WM_COMMAND, MAKEWPARAM(IDC_NEXT, 0), 0);
@@ -109,26 +149,57 @@ class WizardFrontEnd final : public InstallationFrontEnd, private payload::Extra
 
 }  // namespace
 
-bool RunInstallationSteps(const InstallationInputs& inputs, InstallationFrontEnd& frontEnd) {
+void KeepRecordValues(InstallationSession& session, const std::string& destination, const char* dataFolder,
+                      int languageFlag) {
+  const sys::StartMenuPaths paths = StartMenuPathsFor(destination, languageFlag);
+  session.SetRecordValues(RecordFor(paths, destination, dataFolder, languageFlag));
+}
+
+namespace {
+
+InstallationResult Failed(InstallationSession& session, InstallationFrontEnd& frontEnd, const std::string& why) {
+  frontEnd.Report(why);
+  InstallationResult result;
+  result.undone = session.RollBack(&result.undoLines);
+  for (const std::string& line : result.undoLines) frontEnd.Report("  " + line);
+  frontEnd.Report(result.undone ? "Rollback: everything this run had made is undone"
+                                : "Rollback: some of it could not be undone (see above)");
+  frontEnd.Finished(result);
+  return result;
+}
+
+}  // namespace
+
+InstallationResult RunInstallationSteps(const InstallationInputs& inputs, InstallationFrontEnd& frontEnd) {
   const std::string& destination = inputs.destination;
   const int language = inputs.languageFlag;
   InstallConfig& config = g_installConfig;  // read-only since start-up
+  InstallationSession& session = *inputs.session;
+
+  KeepRecordValues(session, destination, inputs.dataFolder, language);
+  if (!session.Begin()) return Failed(session, frontEnd, "Record: HKLM\\SOFTWARE\\" +
+                                                             std::string(config.printerName()) + " cannot be written");
 
   // The folder was made when it was chosen; make sure of it again, level by level,
   // in case it went away since.
-  CreateFolderPath(destination.c_str());
-  RecordingObserver extraction(frontEnd.Extraction());
+  if (CreateFolderPath(destination.c_str(), &session) < 0)
+    return Failed(session, frontEnd, "Journal: the destination folder cannot be recorded");
+  RecordingObserver extraction(frontEnd.Extraction(), session);
   const int extracted = payload::ExtractPayload(inputs.payloadData, inputs.payloadSize, destination.c_str(),
                                                 inputs.dataFolder, extraction);
   frontEnd.Report(std::string("Unpacking into ") + destination + ": " + ExtractionOutcome(extracted));
+  if (extraction.journalFailed) return Failed(session, frontEnd, "Journal: a file cannot be recorded");
   const unsigned long installedKb = PlacedKilobytes(destination, extraction.placed);
   DeleteStartupCopies(destination);
 
-  const std::string base = sys::StartMenuBase(language);
-  const sys::StartMenuPaths paths =
-      sys::MakeStartMenuPaths(language, base.c_str(), config.printerName(), destination.c_str());
+  const sys::StartMenuPaths paths = StartMenuPathsFor(destination, language);
   if (paths.ok) {
-    CreateDirectoryA(paths.folder.c_str(), nullptr);  // an existing folder is reused
+    if (GetFileAttributesA(paths.folder.c_str()) == INVALID_FILE_ATTRIBUTES) {
+      if (!session.WillCreateFolder(paths.folder)) return Failed(session, frontEnd, "Journal: the Start menu folder");
+      CreateDirectoryA(paths.folder.c_str(), nullptr);
+    }
+    if (!session.WillWriteFile(paths.shortcut.c_str(), false))
+      return Failed(session, frontEnd, "Journal: the Start-menu shortcut");
     sys::CreateUninstallShortcut(paths.target.c_str(), paths.shortcut.c_str());
     const bool made = GetFileAttributesA(paths.shortcut.c_str()) != INVALID_FILE_ATTRIBUTES;
     frontEnd.Report("Start-menu shortcut " + paths.shortcut + (made ? ": made" : ": could not be made"));
@@ -145,31 +216,30 @@ bool RunInstallationSteps(const InstallationInputs& inputs, InstallationFrontEnd
   names.portName = config.portName();
   names.printerServiceName = config.serviceName();
   names.modelLine = config.modelLine();
-  if (driver::InstallPrinterDriver(frontEnd.Settings(), language, names, destination.c_str(), frontEnd.LogCopy()) ==
-      0) {
-    frontEnd.Report("Printer driver: the spooler refused it (see the lines above)");
-    frontEnd.Finished(false);
-    return false;
+  names.updateInPlace = session.plan().kind == RunKind::kUpdate;
+  driver::EngineOutcome outcome;
+  if (driver::InstallPrinterDriver(frontEnd.Settings(), language, names, destination.c_str(), frontEnd.LogCopy(),
+                                   &session, &outcome) == 0) {
+    return Failed(session, frontEnd, "Printer driver: the spooler refused it, or the run was cancelled (see above)");
   }
-  frontEnd.Report("Printer driver and printer: registered");
+  frontEnd.Report(names.updateInPlace ? "Printer driver and printer: updated" : "Printer driver and printer: registered");
+  if (outcome.restartNeeded)
+    frontEnd.Report("Monitor DLL: held by the spooler; the new one takes its place when Windows restarts");
 
-  sys::InstallationRecord record;
-  record.startMenuFolder = paths.ok ? paths.folder.c_str() : nullptr;
-  record.shortcutPath = paths.ok ? paths.shortcut.c_str() : nullptr;
-  record.destinationFolder = destination.c_str();
-  record.dataFolder = inputs.dataFolder;
-  record.languageFlag = language;
-  record.printerName = config.printerName();
-  record.driverName = config.driverName();
-  record.monitorName = config.monitorName();
-  record.portName = config.portName();
-  record.printerServiceName = config.serviceName();
+  sys::InstallationRecord record = RecordFor(paths, destination, inputs.dataFolder, language);
   record.estimatedSizeKb = installedKb;
-  sys::RecordInstallation(record);
+  const std::string version =
+      inputs.setupInfo ? setup_info::FormatVersion(inputs.setupInfo->version) : std::string();
+  record.version = version.c_str();
+  record.publisher = inputs.setupInfo ? inputs.setupInfo->publisher.c_str() : "";
+  if (!session.Commit(record)) return Failed(session, frontEnd, "Record: the installation cannot be recorded");
   frontEnd.Report(std::string("Uninstall record: HKLM\\SOFTWARE\\") + config.printerName() + " and " + destination +
-                  "\\Uninstall.ini");
-  frontEnd.Finished(true);
-  return true;
+                  "\\Uninstall.ini" + (version.empty() ? "" : ", version " + version));
+  InstallationResult result;
+  result.installed = true;
+  result.restartNeeded = outcome.restartNeeded;
+  frontEnd.Finished(result);
+  return result;
 }
 
 DWORD RunInstallation(void* argument) {
@@ -189,6 +259,21 @@ DWORD RunInstallation(void* argument) {
   inputs.destination = wizard.panel().folderEdit().GetText();
   inputs.dataFolder = g_dataFolder;
   inputs.languageFlag = wizard.languageFlag();
+  inputs.session = wizard.session();
+  inputs.setupInfo = &wizard.setupInfo();
+  engine.cancelled = wizard.cancelledAddress();
+  // A wizard started without one (the tests' own) gets a session of its own here.
+  std::unique_ptr<InstallationSession> own;
+  if (!inputs.session) {
+    InstallationSession::Names names;
+    names.printerName = g_installConfig.printerName();
+    names.driverName = g_installConfig.driverName();
+    names.monitorName = g_installConfig.monitorName();
+    names.portName = g_installConfig.portName();
+    own.reset(new InstallationSession(names));
+    own->Prepare(wizard.setupInfo().version, false, false, nullptr);
+    inputs.session = own.get();
+  }
   WizardFrontEnd frontEnd(wizard, engine);
   RunInstallationSteps(inputs, frontEnd);
   return 0;

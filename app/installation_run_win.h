@@ -13,7 +13,10 @@
 
 #include <cstddef>
 #include <string>
+#include <vector>
 
+#include "app/installation_session_win.h"
+#include "app/setup_info.h"
 #include "driver/printer_installer.h"
 #include "payload/payload_extraction.h"
 
@@ -29,6 +32,18 @@ struct InstallationInputs {
   std::string destination;  // checked and made already
   const char* dataFolder = "";
   int languageFlag = 0;     // nonzero: Chinese
+  InstallationSession* session = nullptr;  // the run's record and journal; required
+  const setup_info::SetupInfo* setupInfo = nullptr;  // the package's Setup.ini; may be null
+};
+
+// How the run ended.
+struct InstallationResult {
+  bool installed = false;
+  bool restartNeeded = false;  // a file Windows holds takes its new version at the restart
+  // After a failure: whether everything this run had made was taken back, and one
+  // line for each thing taken back (or left).
+  bool undone = true;
+  std::vector<std::string> undoLines;
 };
 
 // The person (or the command line) on the other side of the run.
@@ -45,12 +60,20 @@ class InstallationFrontEnd {
   virtual driver::InstallerWizard& Settings() = 0;
   // Where the Install log lines go besides "C:\InstallPrinter.txt" (may be null).
   virtual driver::InstallLogSink* LogCopy() = 0;
-  // The end: after success the record is written already.
-  virtual void Finished(bool installed) = 0;
+  // The end: after success the record is written already; after a failure what
+  // the run had made is undone already.
+  virtual void Finished(const InstallationResult& result) = 0;
 };
 
-// The whole run, in order; true when the printer was installed and recorded.
-bool RunInstallationSteps(const InstallationInputs& inputs, InstallationFrontEnd& frontEnd);
+// The whole run, in order: everything it makes goes into the session's journal
+// first; a failure undoes it all before the front end hears of it.
+InstallationResult RunInstallationSteps(const InstallationInputs& inputs, InstallationFrontEnd& frontEnd);
+
+// The ten record values as this run will write them (configured names, the
+// folders, the Start-menu shortcut), handed to the session, which writes them at
+// once for a new installation so the uninstaller can work from them.
+void KeepRecordValues(InstallationSession& session, const std::string& destination, const char* dataFolder,
+                      int languageFlag);
 
 // The wizard's worker routine; argument is the SetupWizardDialog. Always 0.
 DWORD RunInstallation(void* wizard);

@@ -6,6 +6,8 @@
 
 #include "app/command_line.h"
 #include "app/install_config.h"
+#include "app/installation_session_win.h"
+#include "app/run_folder_win.h"
 #include "app/language_dialog_win.h"
 #include "app/setup_wizard_dialog_win.h"
 #include "app/wizard_navigation.h"
@@ -14,6 +16,7 @@
 #include "app/unattended_setup_win.h"
 #include "driver/stdio_file.h"
 #include "payload/payload_resource_win.h"
+#include "system/run_lock_win.h"
 
 bool AcceptPrinterName(const char* printerName, int languageFlag, HWND owner) {
   if (driver::IsPrinterNameUsable(printerName)) return true;
@@ -67,6 +70,22 @@ bool SetupApp::InitInstance() {
   return RunWizard();
 }
 
+namespace {
+
+// Until the wizard's worker has ended, serving whatever messages come meanwhile.
+void WaitForWorker(const SetupWizardDialog& wizard) {
+  while (wizard.installationRunning()) {
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&message);
+      DispatchMessageA(&message);
+    }
+    Sleep(20);
+  }
+}
+
+}  // namespace
+
 bool SetupApp::RunWizard() {
   // The wizard's template holds a progress bar and a "RICHEDIT" licence view; both
   // classes must be registered before any dialog made from it is created. A
@@ -95,24 +114,15 @@ bool SetupApp::RunWizard() {
     return false;
   }
 
-  // A logo left by an earlier run must never show. GetTempPathA ends the folder with
-  // a backslash, so these paths hold two in a row, which the platform accepts.
-  char tempDir[256] = {};
-  DWORD length = GetTempPathA(sizeof tempDir, tempDir);
-  bool haveTemp = length > 0 && length < sizeof tempDir;
-  char path[512] = {};
-  if (haveTemp) {
-    std::snprintf(path, sizeof path, "%s\\Logo.bmp", tempDir);
-    DeleteFileA(path);
-  }
-
-  int extracted = ExtractStartupFiles(languageFlag_, payloadData_, payloadSize_);
-
-  // Without a temporary directory the empty path cannot be opened, which gives the
-  // built-in names, as a missing configuration does.
-  path[0] = '\0';
-  if (haveTemp) std::snprintf(path, sizeof path, "%s\\InstallConfig.txt", tempDir);
-  ReadInstallConfig(path, &g_installConfig);
+  // The start-up files go into a folder of this run's own: another run's files
+  // (a logo, a configuration) can never show here, nor this run's be deleted under
+  // it. Without one, the built-in names apply, as with a missing configuration.
+  RunFolder runFolder;
+  const bool haveFolder = runFolder.Create();
+  SetCurrentRunFolder(runFolder.path());
+  const int extracted =
+      haveFolder ? ExtractStartupFiles(languageFlag_, payloadData_, payloadSize_, runFolder.path().c_str()) : 0;
+  ReadInstallConfig(haveFolder ? (runFolder.path() + "InstallConfig.txt").c_str() : "", &g_installConfig);
 
   // Every name the engine derives from the printer name lives in fixed buffers and
   // file names: a name that cannot fit them stops the run before anything else
@@ -121,6 +131,36 @@ bool SetupApp::RunWizard() {
     SetExitCode(kExitUnusableName);
     return false;
   }
+  setup_info::SetupInfo info;
+  if (haveFolder) ReadPackageSetupInfo(payloadData_, payloadSize_, runFolder.path().c_str(), &info);
+
+  // One run of this printer at a time: the person decides whether to wait.
+  sys::RunLock lock;
+  for (;;) {
+    const sys::LockResult locked = lock.Take(g_installConfig.printerName(), 0);
+    if (locked == sys::LockResult::kTaken) break;
+    if (locked == sys::LockResult::kFailed) {
+      ReportStartupFailure(nullptr, languageFlag_, nullptr);
+      SetExitCode(kExitNoWizard);
+      return false;
+    }
+    char text[512] = {};
+    std::snprintf(text, sizeof text, WizardString(WizardText::kAnotherRun, languageFlag_),
+                  g_installConfig.printerName());
+    if (MessageBoxA(nullptr, text, WizardString(WizardText::kMessageCaption, languageFlag_),
+                    MB_RETRYCANCEL | MB_ICONWARNING) != IDRETRY) {
+      SetExitCode(setup_exit::kAnotherRun);
+      return false;
+    }
+  }
+  InstallationSession::Names names;
+  names.printerName = g_installConfig.printerName();
+  names.driverName = g_installConfig.driverName();
+  names.monitorName = g_installConfig.monitorName();
+  names.portName = g_installConfig.portName();
+  InstallationSession session(names);
+  // A run of this printer that was cut off is undone before the wizard shows.
+  session.Prepare(info.version, false, false, nullptr);
 
   SetExitCode(extracted == kNoStartupArchive ? kExitNoPayload : kExitPayloadFound);
   // The wizard lives for the modal run only; its result says nothing more.
@@ -132,16 +172,24 @@ bool SetupApp::RunWizard() {
   }
   wizard->SetPayload(payloadData_, payloadSize_);
   wizard->SetApplicationLanguage(languageFlag_);
-  if (wizard->DoModal() == -1) {
+  wizard->SetSession(&session);
+  wizard->SetSetupInfo(info);
+  const INT_PTR ended = wizard->DoModal();
+  // Cancel on the Printer Settings page leaves the installation worker waiting for
+  // a confirmation: it is told, undoes what it made and ends, before the wizard and
+  // its event go away under it. The destination folder was cleaned when the panel
+  // was destroyed.
+  if (wizard->installationRunning()) {
+    wizard->CancelInstallation();
+    WaitForWorker(*wizard);
+  }
+  // Cancelled before the installation ran (the folders are made when the prepare
+  // page is left): what this run made goes again.
+  session.RollBack(nullptr);
+  if (ended == -1) {
     // The template could not be made into a window (a control class missing).
     ReportStartupFailure(nullptr, languageFlag_, nullptr);
     SetExitCode(kExitNoWizard);
-    return false;
   }
-  // Cancel on the Printer Settings page leaves the installation worker waiting for
-  // a confirmation that will never come, with pointers into the wizard. End the
-  // process here, before the wizard and its event go away under it; the
-  // destination folder was cleaned when the panel was destroyed.
-  if (wizard->installationRunning()) ExitProcess(static_cast<UINT>(ExitCode()));
   return false;
 }

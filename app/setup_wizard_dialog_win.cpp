@@ -12,6 +12,8 @@
 #include "app/dialog_template.h"
 #include "app/folder_path_win.h"
 #include "app/installation_run_win.h"
+#include "app/installation_session_win.h"
+#include "app/run_folder_win.h"
 #include "app/install_config.h"
 #include "driver/stdio_file.h"
 #include "resources/resource_ids.h"
@@ -62,6 +64,7 @@ BOOL SetupWizardDialog::OnInitDialog() {
   SetWindowPos(hwnd(), nullptr, 0, 0, kWizardWidth, kWizardHeight, SWP_NOZORDER | SWP_NOACTIVATE);
 
   languageFlag_ = applicationLanguage_;
+  panel_.SetImageFolder(CurrentRunFolder());
   panel_.Create(hwnd(), languageFlag_);
   // When the wizard goes, whichever way, the files this run unpacked and does not
   // keep leave the destination folder; the field still exists at that point.
@@ -123,12 +126,15 @@ void SetupWizardDialog::PlaceButtons() {
 }
 
 void SetupWizardDialog::LoadLicence() {
-  char tempDir[256] = {};
-  const DWORD length = GetTempPathA(sizeof tempDir, tempDir);
-  if (length == 0 || length >= sizeof tempDir) return;
-  // The folder ends in a backslash, so this holds two in a row: the platform
-  // accepts that.
-  const std::string path = std::string(tempDir) + "\\License.txt";
+  // The run's own folder, where the start-up put the licence of the language.
+  std::string folder = CurrentRunFolder();
+  if (folder.empty()) {
+    char tempDir[256] = {};
+    const DWORD length = GetTempPathA(sizeof tempDir, tempDir);
+    if (length == 0 || length >= sizeof tempDir) return;
+    folder = tempDir;
+  }
+  const std::string path = folder + "License.txt";
   WIN32_FILE_ATTRIBUTE_DATA data;
   if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return;
   // A licence is a few kilobytes; anything that does not fit 32 bits is not one.
@@ -195,12 +201,13 @@ void SetupWizardDialog::OnNext() {
   // been typed over or browsed there, and an empty or unusable one would unpack
   // the package into the root of the current drive.
   if (page == kPreparePage || page == kFolderPage) {
-    const FolderVerdict verdict =
-        SettleDestinationFolder(panel_.folderEdit().GetText(), g_installConfig.printerName());
+    const std::string folder = panel_.folderEdit().GetText();
+    const FolderVerdict verdict = SettleDestinationFolder(folder, g_installConfig.printerName(), session_);
     if (verdict != FolderVerdict::kAccepted) {
       ShowFolderMessage(verdict);
       return;
     }
+    if (session_) KeepRecordValues(*session_, folder, g_dataFolder, languageFlag_);
   }
   if (!panel_.SetPage(page + 1)) return;
   Apply(ControlsAfterNext(page + 1, languageFlag_));
@@ -283,6 +290,11 @@ void SetupWizardDialog::ConfirmSettings() {
   }
   setDefaultFlag_ = IsDlgButtonChecked(hwnd(), IDC_SET_DEFAULT) == BST_CHECKED ? 1 : 0;
   // The engine reads both after its wait returns.
+  SetEvent(panel_.settingsConfirmedEvent());
+}
+
+void SetupWizardDialog::CancelInstallation() {
+  InterlockedExchange(const_cast<LONG*>(&cancelled_), 1);
   SetEvent(panel_.settingsConfirmedEvent());
 }
 

@@ -13,11 +13,14 @@
 #include <cstddef>
 
 #include "app/dialog_win.h"
+#include "app/setup_info.h"
 #include "app/wizard_navigation.h"
 #include "app/worker_thread_win.h"
 #include "system/placed_files_win.h"
 #include "ui/gdi_objects_win.h"
 #include "ui/wizard_panel_win.h"
+
+class InstallationSession;
 
 class SetupWizardDialog : public Dialog {
  public:
@@ -56,6 +59,19 @@ class SetupWizardDialog : public Dialog {
   // True while the installation worker has not ended: after the modal run this
   // means it waits on the Printer Settings page, which Cancel left.
   bool installationRunning() const { return installation_.started() && !installation_.Wait(0); }
+
+  // The run's record and journal (the folders made on leaving the prepare page go
+  // into it) and the package's Setup.ini; both set before the modal run. Without a
+  // session the installation worker makes one of its own.
+  void SetSession(InstallationSession* session) { session_ = session; }
+  InstallationSession* session() const { return session_; }
+  void SetSetupInfo(const setup_info::SetupInfo& info) { setupInfo_ = info; }
+  const setup_info::SetupInfo& setupInfo() const { return setupInfo_; }
+
+  // After the modal run, while the worker still waits on the Printer Settings page:
+  // ends that wait without a choice, so the worker undoes what it made and ends.
+  void CancelInstallation();
+  const volatile LONG* cancelledAddress() const { return &cancelled_; }
 
   ui::WizardPanel& panel() { return panel_; }
   // User-interface thread only; other threads ask the panel (kPanelQueryPage).
@@ -99,4 +115,7 @@ class SetupWizardDialog : public Dialog {
   ui::Brush pageBrush_;   // behind the captions of the radios and the check box
   WorkerThread::Routine installationRoutine_;
   WorkerThread installation_;
+  InstallationSession* session_ = nullptr;
+  setup_info::SetupInfo setupInfo_;
+  volatile LONG cancelled_ = 0;
 };

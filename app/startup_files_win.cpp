@@ -4,6 +4,8 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
+#include <string>
 
 #include "payload/archive.h"
 #include "payload/entry_decoder.h"
@@ -69,12 +71,64 @@ int ExtractStartupFilesFromAppended(payload::ByteSource& program, int languageFl
   return decoded;
 }
 
-int ExtractStartupFiles(int languageFlag, const unsigned char* payloadData, size_t payloadSize) {
-  char tempDir[256] = {};
-  DWORD length = GetTempPathA(sizeof tempDir, tempDir);
-  if (length == 0 || length >= sizeof tempDir) return 0;
-  if (payloadData) return ExtractStartupFilesFromResource(payloadData, payloadSize, languageFlag, tempDir);
+int ExtractStartupFiles(int languageFlag, const unsigned char* payloadData, size_t payloadSize, const char* folder) {
+  if (!folder || folder[0] == '\0' || std::strlen(folder) >= 200) return 0;
+  if (payloadData) return ExtractStartupFilesFromResource(payloadData, payloadSize, languageFlag, folder);
   payload::Win32FileSource self;
   if (!self.OpenOwnProgram()) return kNoStartupArchive;
-  return ExtractStartupFilesFromAppended(self, languageFlag, tempDir);
+  return ExtractStartupFilesFromAppended(self, languageFlag, folder);
+}
+
+bool ExtractPackageEntry(const unsigned char* payloadData, size_t payloadSize, const char* entryName,
+                         const char* targetPath) {
+  int32_t runningTotal = 0;
+  bool written = false;
+  auto take = [&](payload::PackedInput& input, const payload::PackageEntry& entry, double denominator) {
+    payload::InflateEntryToFile(input, entry.packedLength, targetPath, &runningTotal, denominator, nullptr);
+    written = GetFileAttributesA(targetPath) != INVALID_FILE_ATTRIBUTES;
+  };
+  if (payloadData) {
+    payload::MemorySource source(payloadData, payloadSize);
+    payload::ArchiveLayout layout;
+    if (payload::LocateResourceArchive(source, &layout) != payload::LocateResult::kFound) return false;
+    payload::WalkEntries(source, layout, [&](const payload::PackageEntry& entry) {
+      if (!payload::NamesEqualIgnoringCase(entry.name, entryName)) return true;
+      payload::MemoryInput input(payloadData + entry.dataOffset);
+      take(input, entry, static_cast<double>(payloadSize));
+      return false;
+    });
+    return written;
+  }
+  payload::Win32FileSource program;
+  if (!program.OpenOwnProgram()) return false;
+  payload::ArchiveLayout layout;
+  if (payload::LocateAppendedArchive(program, &layout) != payload::LocateResult::kFound) return false;
+  payload::WalkEntries(program, layout, [&](const payload::PackageEntry& entry) {
+    if (!payload::NamesEqualIgnoringCase(entry.name, entryName)) return true;
+    payload::SourceInput input(program, entry.dataOffset);
+    take(input, entry, static_cast<double>(layout.progressLength));
+    return false;
+  });
+  return written;
+}
+
+bool ReadPackageSetupInfo(const unsigned char* payloadData, size_t payloadSize, const char* folder,
+                          setup_info::SetupInfo* info) {
+  *info = setup_info::SetupInfo();
+  if (!folder || folder[0] == '\0') return false;
+  const std::string path = std::string(folder) + setup_info::kFileName;
+  if (!ExtractPackageEntry(payloadData, payloadSize, setup_info::kFileName, path.c_str())) return false;
+  std::string bytes;
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file != INVALID_HANDLE_VALUE) {
+    char chunk[4096];
+    DWORD got = 0;
+    // A Setup.ini is a few lines; anything past 64 KB is not one.
+    while (bytes.size() < 65536 && ReadFile(file, chunk, sizeof chunk, &got, nullptr) && got > 0)
+      bytes.append(chunk, got);
+    CloseHandle(file);
+  }
+  DeleteFileA(path.c_str());
+  setup_info::ParseSetupInfo(bytes.data(), bytes.size(), info);
+  return true;
 }

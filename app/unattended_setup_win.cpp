@@ -9,7 +9,9 @@
 #include "app/folder_path_win.h"
 #include "app/install_config.h"
 #include "app/installation_run_win.h"
+#include "app/installation_session_win.h"
 #include "app/language_dialog_win.h"
+#include "app/run_folder_win.h"
 #include "app/setup_exit_codes.h"
 #include "app/startup_files_win.h"
 #include "app/wizard_navigation.h"
@@ -18,7 +20,9 @@
 #include "driver/stdio_file.h"
 #include "payload/payload_check.h"
 #include "payload/win32_file_source.h"
+#include "system/ansi_text.h"
 #include "system/destination_cleanup_win.h"
+#include "system/run_lock_win.h"
 #include "ui/wizard_panel_win.h"
 
 namespace {
@@ -92,7 +96,7 @@ class UnattendedFrontEnd final : public InstallationFrontEnd, private payload::E
   void Report(const std::string& line) override { log_.Line(line); }
   driver::InstallerWizard& Settings() override { return settings_; }
   driver::InstallLogSink* LogCopy() override { return &copy_; }
-  void Finished(bool) override {}
+  void Finished(const InstallationResult&) override {}
   const sys::PlacedFiles& placed() const { return placed_; }
 
  private:
@@ -111,10 +115,13 @@ int Finish(RunLog& log, int code, const std::string& why) {
   return code;
 }
 
-std::string TempFolder() {
-  char folder[256] = {};
-  const DWORD length = GetTempPathA(sizeof folder, folder);
-  return length > 0 && length < sizeof folder ? folder : "";
+const char* KindName(RunKind kind) {
+  switch (kind) {
+    case RunKind::kNew: return "a new installation";
+    case RunKind::kAdd: return "another printer beside the installed one";
+    case RunKind::kUpdate: return "an update of the installed printer";
+  }
+  return "";
 }
 
 }  // namespace
@@ -148,24 +155,76 @@ int RunUnattendedSetup(const SetupOptions& options, const unsigned char* payload
     return Finish(log, setup_exit::kBadPayload, "Package: damaged, " + check.problem);
   log.Line("Package: " + std::to_string(check.entries) + " entries, whole");
 
-  // The install configuration of the language, as the wizard's start-up reads it;
-  // the licence and the pictures it also unpacks are only for the wizard's pages.
-  const std::string temp = TempFolder();
-  ExtractStartupFiles(language, payloadData, payloadSize);
-  ReadInstallConfig(temp.empty() ? "" : (temp + "\\InstallConfig.txt").c_str(), &g_installConfig);
-  for (const char* name : {"License.txt", "Logo.bmp", "left.bmp"}) {
-    if (!temp.empty()) DeleteFileA((temp + name).c_str());
-  }
+  // The start-up files in this run's own folder: the install configuration of the
+  // language, as the wizard's start-up reads it, and Setup.ini; the licence and the
+  // pictures are only for the wizard's pages and go with the folder.
+  RunFolder runFolder;
+  if (!runFolder.Create())
+    return Finish(log, setup_exit::kUnusableFolder, "Temporary folder: no folder of this run can be made in it");
+  SetCurrentRunFolder(runFolder.path());
+  ExtractStartupFiles(language, payloadData, payloadSize, runFolder.path().c_str());
+  ReadInstallConfig((runFolder.path() + "InstallConfig.txt").c_str(), &g_installConfig);
+  setup_info::SetupInfo info;
+  const bool haveInfo = ReadPackageSetupInfo(payloadData, payloadSize, runFolder.path().c_str(), &info);
   const char* printer = g_installConfig.printerName();
   if (!driver::IsPrinterNameUsable(printer))
     return Finish(log, setup_exit::kUnusableName,
                   std::string("Printer name \"") + printer + "\": " +
                       WizardString(WizardText::kPrinterNameUnusable, 0));
-  log.Line(std::string("Printer: ") + printer);
+  const std::string version = setup_info::FormatVersion(info.version);
+  log.Line(std::string("Printer: ") + printer + (haveInfo && !version.empty() ? ", package version " + version : ""));
 
-  const std::string folder = options.hasFolder ? options.folder : ui::DefaultDestinationFolder(printer);
-  const FolderVerdict verdict = SettleDestinationFolder(folder, printer);
+  // One run of this printer at a time: a second one waits for the first.
+  sys::RunLock lock;
+  sys::LockResult locked = lock.Take(printer, 0);
+  if (locked == sys::LockResult::kBusy) {
+    log.Line("Waiting for another setup or uninstall of this printer to finish (at most 10 minutes)");
+    locked = lock.Take(printer, sys::kUnattendedLockWait);
+  }
+  if (locked == sys::LockResult::kBusy)
+    return Finish(log, setup_exit::kAnotherRun, "Another setup or uninstall of this printer is still running");
+  if (locked == sys::LockResult::kFailed)
+    return Finish(log, setup_exit::kInstallFailed, "The lock of this printer's runs cannot be made");
+
+  InstallationSession::Names names;
+  names.printerName = printer;
+  names.driverName = g_installConfig.driverName();
+  names.monitorName = g_installConfig.monitorName();
+  names.portName = g_installConfig.portName();
+  InstallationSession session(names);
+  std::vector<std::string> undone;
+  const RunPlan plan = session.Prepare(info.version, true, options.addAnother, &undone);
+  if (plan.undoUnfinished) {
+    log.Line("An earlier run of this printer never finished; what it had made:");
+    for (const std::string& line : undone) log.Line("  " + line);
+  }
+  if (plan.verdict == RunVerdict::kNewerInstalled) {
+    return Finish(log, setup_exit::kNewerInstalled,
+                  "Version " + session.Recorded(sys::kVersionValue) + " is installed, newer than this package's" +
+                      (version.empty() ? std::string(" (none)") : " " + version) + ": nothing was changed");
+  }
+  log.Line(std::string("This run: ") + KindName(plan.kind));
+
+  std::string folder = options.hasFolder ? options.folder : ui::DefaultDestinationFolder(printer);
+  if (plan.kind == RunKind::kUpdate) {
+    // An update stays where the installation is.
+    const std::string recorded = session.Recorded("Program Directory");
+    if (options.hasFolder && !recorded.empty() && !sys::EqualsIgnoringAsciiCase(recorded.c_str(), folder.c_str()))
+      return Finish(log, setup_exit::kBadCommandLine,
+                    "Destination folder \"" + folder + "\": the printer is installed in \"" + recorded +
+                        "\"; an update stays there (/ADD installs another printer)");
+    if (!recorded.empty()) folder = recorded;
+  }
+  const FolderVerdict verdict = SettleDestinationFolder(folder, printer, &session);
+  if (verdict == FolderVerdict::kNotRecorded) {
+    session.RollBack(nullptr);
+    return Finish(log, setup_exit::kInstallFailed,
+                  "Record HKLM\\SOFTWARE\\" + std::string(printer) + ": " + FolderMessageFor(verdict, 0).text);
+  }
   if (verdict != FolderVerdict::kAccepted) {
+    std::vector<std::string> lines;
+    session.RollBack(&lines);
+    for (const std::string& line : lines) log.Line("  " + line);
     return Finish(log, setup_exit::kUnusableFolder,
                   "Destination folder \"" + folder + "\": " + FolderMessageFor(verdict, 0).text);
   }
@@ -175,8 +234,10 @@ int RunUnattendedSetup(const SetupOptions& options, const unsigned char* payload
   // the spooler has: a printer on a port that does not exist prints nowhere.
   if (options.hasPort && options.port != g_installConfig.portName()) {
     const std::vector<std::string> ports = driver::ListPortNames();
-    if (std::find(ports.begin(), ports.end(), options.port) == ports.end())
+    if (std::find(ports.begin(), ports.end(), options.port) == ports.end()) {
+      session.RollBack(nullptr);
       return Finish(log, setup_exit::kBadCommandLine, "Port \"" + options.port + "\": the spooler has no such port");
+    }
   }
 
   InstallationInputs inputs;
@@ -185,10 +246,14 @@ int RunUnattendedSetup(const SetupOptions& options, const unsigned char* payload
   inputs.destination = folder;
   inputs.dataFolder = g_dataFolder;
   inputs.languageFlag = language;
+  inputs.session = &session;
+  inputs.setupInfo = &info;
   UnattendedFrontEnd frontEnd(options, log);
-  const bool installed = RunInstallationSteps(inputs, frontEnd);
+  const InstallationResult result = RunInstallationSteps(inputs, frontEnd);
   // What the wizard's clean-up does when it closes.
   sys::CleanDestinationFolder(folder.c_str(), frontEnd.placed());
-  if (!installed) return Finish(log, setup_exit::kInstallFailed, "Result: the installation failed");
+  if (!result.installed) return Finish(log, setup_exit::kInstallFailed, "Result: the installation failed");
+  if (result.restartNeeded)
+    return Finish(log, setup_exit::kRestartNeeded, "Result: installed; restart Windows to finish");
   return Finish(log, setup_exit::kDone, "Result: installed");
 }

@@ -30,8 +30,15 @@ const TextPair kTexts[] = {
     {"正在安装打印机驱动，请稍候...", "Installing Printer Driver, Please wait..."},
     {"安装程序无法启动：无法加载系统组件 %s。", "Setup cannot start: the system component %s could not be loaded."},
     {"安装程序无法启动：无法创建安装向导窗口。", "Setup cannot start: the wizard window could not be created."},
+    {"无法在注册表中记录安装。请以管理员身份运行安装程序。",
+     "The installation cannot be recorded in the registry. Run the setup as an administrator."},
+    {"另一个安装或卸载程序正在处理打印机“%s”。请等它结束后单击“重试”。",
+     "Another setup or uninstall of the printer \"%s\" is running. Wait until it has finished, then click Retry."},
+    {"安装程序已撤销到目前为止所做的更改。", "The changes made so far have been undone."},
+    {"部分更改无法撤销：请再次运行安装程序。", "Some changes could not be undone: run the setup again."},
+    {"请重新启动 Windows 以完成安装。", "Restart Windows to finish the installation."},
 };
-static_assert(sizeof kTexts / sizeof kTexts[0] == static_cast<size_t>(WizardText::kWizardNotCreated) + 1,
+static_assert(sizeof kTexts / sizeof kTexts[0] == static_cast<size_t>(WizardText::kRestartToFinish) + 1,
               "one pair per WizardText");
 
 }  // namespace
@@ -148,6 +155,8 @@ FolderMessage FolderMessageFor(FolderVerdict verdict, int languageFlag) {
       return {WizardString(WizardText::kFolderInvalid, languageFlag), caption};
     case FolderVerdict::kDataFolderInvalid:
       return {WizardString(WizardText::kDataFolderInvalid, languageFlag), caption};
+    case FolderVerdict::kNotRecorded:
+      return {WizardString(WizardText::kNotRecorded, languageFlag), caption};
     case FolderVerdict::kAccepted:
       break;
   }

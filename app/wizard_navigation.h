@@ -44,6 +44,11 @@ enum class WizardText {
   kInstallingDriver,     // status line while the driver engine runs
   kSystemLibraryMissing,  // start-up: "%s" is the library's file name
   kWizardNotCreated,      // start-up: the wizard window could not be made
+  kNotRecorded,           // the installation's record cannot be written
+  kAnotherRun,            // "%s" is the printer: another setup or uninstall runs
+  kUndone,                // page 8: the run's changes were taken back
+  kNotAllUndone,          // page 8: some could not be
+  kRestartToFinish,       // page 7: a file Windows holds is replaced at the restart
 };
 
 // The text in the language (nonzero: Chinese, GBK bytes; 0: English).
@@ -116,6 +121,7 @@ enum class FolderVerdict {
   kEmpty,              // "folder is empty"
   kInvalid,            // not creatable, or longer than kMaxFolderLength
   kDataFolderInvalid,  // the data folder cannot be created
+  kNotRecorded,        // the installation's record cannot be written (no rights)
 };
 
 // The message box of a verdict other than kAccepted.

@@ -10,40 +10,12 @@
 #include "driver/stdio_file.h"
 #include "driver/ui_config_rewriter.h"
 #include "driver/winspool_api_win.h"
+#include "system/redirection_off_win.h"
 
 namespace driver {
 
 namespace {
 
-// Switches WOW64 file-system redirection off for this thread while it lives, so
-// that a 32-bit process writes into the native system directory. The functions
-// are looked up at run time; where they do not exist there is nothing to switch.
-class FileSystemRedirectionOff {
- public:
-  FileSystemRedirectionOff() : kernel_(LoadLibraryA("Kernel32.dll")) {
-    if (!kernel_) return;
-    disable_ = reinterpret_cast<Disable>(reinterpret_cast<void*>(
-        GetProcAddress(kernel_, "Wow64DisableWow64FsRedirection")));
-    revert_ = reinterpret_cast<Revert>(reinterpret_cast<void*>(
-        GetProcAddress(kernel_, "Wow64RevertWow64FsRedirection")));
-    if (disable_ && revert_) switchedOff_ = disable_(&saved_) != FALSE;
-  }
-  ~FileSystemRedirectionOff() {
-    if (switchedOff_) revert_(saved_);
-    if (kernel_) FreeLibrary(kernel_);
-  }
-  FileSystemRedirectionOff(const FileSystemRedirectionOff&) = delete;
-  FileSystemRedirectionOff& operator=(const FileSystemRedirectionOff&) = delete;
-
- private:
-  using Disable = BOOL(WINAPI*)(PVOID*);
-  using Revert = BOOL(WINAPI*)(PVOID);
-  HMODULE kernel_;
-  Disable disable_ = nullptr;
-  Revert revert_ = nullptr;
-  PVOID saved_ = nullptr;
-  bool switchedOff_ = false;
-};
 
 bool IsWindows5OrOlder() {
   OSVERSIONINFOA version = {};
@@ -60,14 +32,44 @@ void WriteOemIni(const StagingStep& step) {
   if (file) std::fwrite(step.text.data(), 1, step.text.size(), file.get());
 }
 
-void Carry(const StagingStep& step, const StagingInput& input) {
+bool Produces(StagingAction action) { return action != StagingAction::kDeleteFile; }
+
+// A file of the system directory that something holds open (the spooler keeps its
+// monitor DLLs loaded): the new version goes beside it and replaces it when Windows
+// next starts. True when that is arranged.
+bool ReplaceAtRestart(const StagingStep& step, const StagingInput& input, bool native) {
+  const std::string waiting = step.target + ".new";
+  if (waiting.size() >= kNameSize) return false;
+  if (input.journal && !input.journal->WillWriteFile(waiting.c_str(), native)) return false;
+  if (!CopyFileA(step.source.c_str(), waiting.c_str(), FALSE)) return false;
+  if (MoveFileExA(waiting.c_str(), step.target.c_str(), MOVEFILE_DELAY_UNTIL_REBOOT | MOVEFILE_REPLACE_EXISTING))
+    return true;
+  DeleteFileA(waiting.c_str());
+  return false;
+}
+
+// False only when the journal could not record the step's file.
+bool Carry(const StagingStep& step, const StagingInput& input, bool native, StagedDriver* staged) {
+  if (Produces(step.action) && input.journal && !input.journal->WillWriteFile(step.target.c_str(), native)) {
+    staged->journalRefused = true;
+    return false;
+  }
   switch (step.action) {
     case StagingAction::kWriteOemIni:
       WriteOemIni(step);
       break;
     case StagingAction::kCopyFile:
-    case StagingAction::kCopySystemFile:
       CopyFileA(step.source.c_str(), step.target.c_str(), FALSE);
+      break;
+    case StagingAction::kCopySystemFile:
+      if (!CopyFileA(step.source.c_str(), step.target.c_str(), FALSE)) {
+        const DWORD error = GetLastError();
+        const bool held = error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED ||
+                          error == ERROR_USER_MAPPED_FILE || error == ERROR_LOCK_VIOLATION;
+        if (held && GetFileAttributesA(step.target.c_str()) != INVALID_FILE_ATTRIBUTES &&
+            ReplaceAtRestart(step, input, native))
+          staged->restartNeeded = true;
+      }
       break;
     case StagingAction::kCustomizeGpd:
       CustomizeGpd(step.source.c_str(), step.target.c_str(), step.text.c_str(), input.printerName,
@@ -80,6 +82,7 @@ void Carry(const StagingStep& step, const StagingInput& input) {
       DeleteFileA(step.target.c_str());
       break;
   }
+  return true;
 }
 
 }  // namespace
@@ -137,12 +140,19 @@ bool StageDriverFilesInto(const StagingInput& input, DriverPath path, const char
   // Driver files first; the system-directory copies (and their deletes) follow,
   // on the 64-bit path with redirection off for just that stretch.
   size_t i = 0;
-  for (; i < plan.size() && plan[i].action != StagingAction::kCopySystemFile; ++i) Carry(plan[i], input);
-  if (path == DriverPath::kX64) {
-    FileSystemRedirectionOff redirectionOff;
-    for (; i < plan.size(); ++i) Carry(plan[i], input);
+  for (; i < plan.size() && plan[i].action != StagingAction::kCopySystemFile; ++i) {
+    if (!Carry(plan[i], input, false, staged)) return false;
+  }
+  const bool native = path == DriverPath::kX64;
+  if (native) {
+    sys::RedirectionOff redirectionOff;
+    for (; i < plan.size(); ++i) {
+      if (!Carry(plan[i], input, true, staged)) return false;
+    }
   } else {
-    for (; i < plan.size(); ++i) Carry(plan[i], input);
+    for (; i < plan.size(); ++i) {
+      if (!Carry(plan[i], input, false, staged)) return false;
+    }
   }
   return true;
 }

@@ -6,6 +6,7 @@
 #include <cstddef>
 
 #include "driver/driver_files.h"
+#include "driver/printer_installer.h"
 #include "driver/staging_plan.h"
 
 namespace driver {
@@ -15,12 +16,17 @@ struct StagingInput {
   const char* printerName = nullptr;
   const char* modelLine = nullptr;
   int languageFlag = 0;  // 0 English (option names translated), nonzero Chinese
+  ChangeJournal* journal = nullptr;  // told of every file before it is written; may be null
 };
 
 struct StagedDriver {
   DriverFileNames names;  // the 11 targets in table order and the monitor DLL names
   char driverDirectory[kNameSize] = {};
   char systemDirectory[kNameSize] = {};
+  // A file in the system directory was held (the spooler has the monitor loaded):
+  // its new version waits beside it and takes its place when Windows restarts.
+  bool restartNeeded = false;
+  bool journalRefused = false;  // the journal could not record a file: staging stopped
 };
 
 // The environment whose driver directory a path stages into and registers for:
@@ -33,8 +39,9 @@ const char* DriverEnvironment(DriverPath path);
 bool QueryDriverDirectory(DriverPath path, char* directory, size_t size);
 
 // Carries out the staging into a driver directory already known. False when
-// nothing could be staged because the printer name is refused. Copy, write and
-// delete failures are not reported; they surface when the driver is registered.
+// nothing could be staged because the printer name is refused, or when the journal
+// could not record a file (the staging stops there). Copy, write and delete
+// failures are not reported; they surface when the driver is registered.
 bool StageDriverFilesInto(const StagingInput& input, DriverPath path, const char* driverDirectory,
                           StagedDriver* staged);
 

@@ -46,13 +46,14 @@ const char* PaperNameFor(GpdLineKind kind, const char* printerName, const char* 
   return kPaperNames[row][column];
 }
 
-void CustomizeGpd(const char* sourcePath, const char* targetPath, const char* resourceDllName,
+bool CustomizeGpd(const char* sourcePath, const char* targetPath, const char* resourceDllName,
                   const char* printerName, const char* modelLine, int languageFlag) {
-  // Both files are opened before either result is looked at: a missing source
-  // still leaves an empty target behind.
+  // The source first: a target is never emptied for a source that is not there
+  // (another run may have taken it away, or the package lacks it).
   StdioFile sourceFile = OpenStdioFile(sourcePath, "rb");
+  if (!sourceFile) return false;
   StdioFile targetFile = OpenStdioFile(targetPath, "wb");
-  if (!sourceFile || !targetFile) return;
+  if (!targetFile) return false;
   FILE* source = sourceFile.get();
   FILE* target = targetFile.get();
 
@@ -87,6 +88,7 @@ void CustomizeGpd(const char* sourcePath, const char* targetPath, const char* re
     }
     fwrite(line, 1, length, target);
   }
+  return true;
 }
 
 }  // namespace driver

@@ -27,10 +27,10 @@ const char* PaperNameFor(GpdLineKind kind, const char* printerName, const char* 
 
 // Copies sourcePath to targetPath in pieces of at most 254 bytes (up to and
 // including a line feed). Pieces that are not rewritten pass through byte for
-// byte, NULs included. languageFlag 0 means English. Errors are not reported: a
-// missing source leaves an empty target, a target that cannot be created gets
-// nothing.
-void CustomizeGpd(const char* sourcePath, const char* targetPath, const char* resourceDllName,
+// byte, NULs included. languageFlag 0 means English. False when the source cannot
+// be opened (the target is then left as it was, never emptied) or the target
+// cannot be created.
+bool CustomizeGpd(const char* sourcePath, const char* targetPath, const char* resourceDllName,
                   const char* printerName, const char* modelLine, int languageFlag);
 
 }  // namespace driver

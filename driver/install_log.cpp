@@ -15,7 +15,9 @@ void AppendInstallLogV(const char* logPath, const char* format, va_list args) {
   // The Windows C runtime's variant leaves a cut message unterminated.
   message[sizeof message - 1] = '\0';
 
-  StdioFile file = OpenStdioFile(logPath, "a+t");
+  // Binary: the messages carry their own CR LF (in text mode each would end in
+  // CR CR LF).
+  StdioFile file = OpenStdioFile(logPath, "ab");
   if (file) fwrite(message, 1, strlen(message), file.get());
 }
 

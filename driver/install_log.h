@@ -17,10 +17,10 @@ namespace driver {
 constexpr char kInstallLogPath[] = "C:\\InstallPrinter.txt";
 constexpr size_t kInstallLogMessageSize = 1024;  // a message is cut at 1023 bytes
 
-// Formats the message and appends it to logPath (mode "a+t": on Windows every
-// line feed lands as CR LF, so a message ending in "\r\n" gives CR CR LF). The
-// file is opened and closed for every message; when it cannot be opened the
-// message is dropped without a word.
+// Formats the message and appends it to logPath exactly as formatted (binary
+// mode: a message ending in "\r\n" ends in one CR LF). The file is opened and
+// closed for every message; when it cannot be opened the message is dropped
+// without a word.
 void AppendInstallLogV(const char* logPath, const char* format, va_list args);
 void AppendInstallLog(const char* logPath, const char* format, ...) DRIVER_PRINTF_FORMAT(2, 3);
 

@@ -75,14 +75,15 @@ void LittleEndianDword(unsigned value, unsigned char bytes[4]) {
 class Installation {
  public:
   Installation(DriverPath path, const InstallerNames& names, int languageFlag, Spooler& spooler,
-               InstallerWizard& wizard, InstallLogSink& log)
+               InstallerWizard& wizard, InstallLogSink& log, ChangeJournal* journal)
       : path_(path),
         wording_(WordingOf(path)),
         names_(names),
         languageFlag_(languageFlag),
         spooler_(spooler),
         wizard_(wizard),
-        log_(log) {}
+        log_(log),
+        journal_(journal) {}
 
   int Run() {
     // Start-up refuses such a configuration already; a name whose derived file
@@ -95,10 +96,9 @@ class Installation {
       log_.Write("GetPrinterDriverDirectory = %d\r\n", spooler_.LastError());
       return Fail();
     }
-    spooler_.StageFiles(path_, directory);
+    if (!spooler_.StageFiles(path_, directory)) return Fail();
 
-    RegisterMonitor();
-    RegisterPort();
+    if (!RegisterMonitor() || !RegisterPort()) return Fail();
 
     // The monitor and the port exist before the page lists the ports, so the
     // configured port is among them.
@@ -107,18 +107,27 @@ class Installation {
     if (!wizard_.WaitForSettings(&choice)) return Fail();
     choice.port[sizeof choice.port - 1] = '\0';
 
+    if (journal_ && !journal_->WillAddDriver(names_.driverName, RegistrationEnvironment(path_))) return Fail();
     if (!RegisterDriver()) return Fail();
 
     char unique[kNameSize] = {};
     std::vector<std::string> taken;
     const bool listed = spooler_.PrinterNames(&taken);
+    if (names_.updateInPlace && listed) {
+      for (const std::string& name : taken) {
+        // The printer of the installation being updated keeps its port, its data
+        // and whether it is the default.
+        if (name == names_.printerName) return 1;
+      }
+    }
     if (!MakeUniquePrinterName(names_.printerName, listed ? &taken : nullptr, unique, sizeof unique)) return Fail();
 
+    if (journal_ && !journal_->WillAddPrinter(unique)) return Fail();
     if (!RegisterPrinter(unique, choice.port)) return Fail();
 
     // Both paths honour the box: the new printer becomes the default under the
     // name it was really added with.
-    if (choice.setDefault) spooler_.MakeDefaultPrinter(unique);
+    if (choice.setDefault && (!journal_ || journal_->WillMakeDefault(unique))) spooler_.MakeDefaultPrinter(unique);
     return 1;
   }
 
@@ -128,17 +137,23 @@ class Installation {
     return 0;
   }
 
-  void RegisterMonitor() {
+  // False only when the journal could not record it; a refusal of the spooler is
+  // logged and the run goes on.
+  bool RegisterMonitor() {
     const MonitorRecord monitor = {names_.monitorName, RegistrationEnvironment(path_), files_.MonitorDllName()};
-    if (spooler_.RegisterMonitor(monitor)) return;
+    if (journal_ && !journal_->WillAddMonitor(monitor.name, monitor.environment)) return false;
+    if (spooler_.RegisterMonitor(monitor)) return true;
     const int error = spooler_.LastError();
     if (error != kMonitorAlreadyInstalled || wording_.logsAlreadyInstalledMonitor)
       log_.Write(wording_.monitorFailed, error);
+    return true;
   }
 
-  void RegisterPort() {
+  bool RegisterPort() {
+    if (journal_ && !journal_->WillAddPort(names_.portName, names_.monitorName)) return false;
     if (spooler_.RegisterPort(names_.portName, names_.monitorName) == PortResult::kFailed)
       log_.Write("AddPortEx = %d\r\n", spooler_.LastError());
+    return true;
   }
 
   bool RegisterDriver() {
@@ -200,14 +215,15 @@ class Installation {
   Spooler& spooler_;
   InstallerWizard& wizard_;
   InstallLogSink& log_;
+  ChangeJournal* journal_;
   DriverFileNames files_;
 };
 
 }  // namespace
 
 int InstallPrinter(DriverPath path, const InstallerNames& names, int languageFlag, Spooler& spooler,
-                   InstallerWizard& wizard, InstallLogSink& log) {
-  return Installation(path, names, languageFlag, spooler, wizard, log).Run();
+                   InstallerWizard& wizard, InstallLogSink& log, ChangeJournal* journal) {
+  return Installation(path, names, languageFlag, spooler, wizard, log, journal).Run();
 }
 
 }  // namespace driver

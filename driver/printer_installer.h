@@ -34,6 +34,26 @@ struct InstallerNames {
   const char* monitorName = nullptr;
   const char* portName = nullptr;
   const char* printerServiceName = nullptr;
+  // An update of an installation of the same printer: a printer of the configured
+  // name stays as it is (port, printer data, default), no second one is added.
+  bool updateInPlace = false;
+};
+
+// What the engine is about to make, told before it makes it, so that a run cut off
+// anywhere can be found and undone. An object that is there already is not this
+// run's to record: the journal looks and leaves it out. Every call returns false
+// when it could not be recorded: the engine then makes nothing of it and fails.
+class ChangeJournal {
+ public:
+  virtual ~ChangeJournal() = default;
+  virtual bool WillAddMonitor(const char* name, const char* environment) = 0;
+  virtual bool WillAddPort(const char* name, const char* monitor) = 0;
+  virtual bool WillAddDriver(const char* name, const char* environment) = 0;
+  virtual bool WillAddPrinter(const char* name) = 0;
+  virtual bool WillMakeDefault(const char* name) = 0;
+  // A file the staging is about to write (native: into the native system folder,
+  // with WOW64 redirection off).
+  virtual bool WillWriteFile(const char* path, bool native) = 0;
 };
 
 // AddMonitor level 2.
@@ -90,8 +110,9 @@ class Spooler {
   // The spooler's driver directory for the path (at most size - 1 bytes).
   virtual bool DriverDirectory(DriverPath path, char* directory, size_t size) = 0;
   // Copies and rewrites the driver files into directory and the monitor DLLs into
-  // the system directory. Failures of single files are not reported.
-  virtual void StageFiles(DriverPath path, const char* directory) = 0;
+  // the system directory. Failures of single files are not reported; false only
+  // when the journal could not record a file (nothing more is staged then).
+  virtual bool StageFiles(DriverPath path, const char* directory) = 0;
   virtual bool RegisterMonitor(const MonitorRecord& monitor) = 0;
   virtual PortResult RegisterPort(const char* portName, const char* monitorName) = 0;
   virtual bool RegisterDriver(const DriverRecord& record) = 0;
@@ -165,10 +186,12 @@ constexpr char kDataBitsItem[] = "8";
 bool MakeUniquePrinterName(const char* printerName, const std::vector<std::string>* taken, char* unique,
                            size_t size);
 
-// The whole sequence of one path. Returns 1 when the printer was added, 0 when the
-// installation failed; then the wizard already shows the "Installing Fail" page.
-// Spooler objects made before a failure stay registered.
+// The whole sequence of one path. Returns 1 when the printer was added (or, in an
+// update, is there), 0 when the installation failed; then the wizard already shows
+// the "Installing Fail" page. Spooler objects made before a failure stay registered
+// here; the journal (may be null) knows them, and the installation run takes them
+// away again.
 int InstallPrinter(DriverPath path, const InstallerNames& names, int languageFlag, Spooler& spooler,
-                   InstallerWizard& wizard, InstallLogSink& log);
+                   InstallerWizard& wizard, InstallLogSink& log, ChangeJournal* journal = nullptr);
 
 }  // namespace driver

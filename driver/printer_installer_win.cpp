@@ -39,7 +39,8 @@ void WindowedWizard::ShowPrinterSettings(const PrinterSettingsContent& content) 
 bool WindowedWizard::WaitForSettings(PrinterSettingsChoice* choice) {
   if (!wizard_.settingsConfirmed || WaitForSingleObject(wizard_.settingsConfirmed, INFINITE) != WAIT_OBJECT_0)
     return false;
-  // The event orders the hand-over: both fields were written before it was set.
+  // The event orders the hand-over: the fields were written before it was set.
+  if (wizard_.cancelled && *wizard_.cancelled) return false;
   const char* port = wizard_.selectedPort ? wizard_.selectedPort : configuredPort_;
   size_t length = strnlen(port, sizeof choice->port - 1);
   memcpy(choice->port, port, length);
@@ -69,7 +70,7 @@ int InstallPrinterDriver(const EngineWizard& wizard, const EngineConfig& config,
 namespace {
 
 int InstallOnPath(bool sixtyFourBitPath, InstallerWizard& wizard, int languageFlag, const EngineConfig& config,
-                  const char* sourceFolder, InstallLogSink* copy) {
+                  const char* sourceFolder, InstallLogSink* copy, ChangeJournal* journal, EngineOutcome* outcome) {
   const DriverPath path = sixtyFourBitPath ? DriverPath::kX64 : DriverPath::kX86;
 
   StagingInput staging;
@@ -77,6 +78,7 @@ int InstallOnPath(bool sixtyFourBitPath, InstallerWizard& wizard, int languageFl
   staging.printerName = config.printerName;
   staging.modelLine = config.modelLine ? config.modelLine : "";
   staging.languageFlag = languageFlag;
+  staging.journal = journal;
 
   InstallerNames names;
   names.printerName = config.printerName;
@@ -84,10 +86,13 @@ int InstallOnPath(bool sixtyFourBitPath, InstallerWizard& wizard, int languageFl
   names.monitorName = config.monitorName;
   names.portName = config.portName;
   names.printerServiceName = config.printerServiceName ? config.printerServiceName : "";
+  names.updateInPlace = config.updateInPlace;
 
   WinspoolSpooler spooler(staging);
   FileInstallLog log(copy);
-  return InstallPrinter(path, names, languageFlag, spooler, wizard, log);
+  const int result = InstallPrinter(path, names, languageFlag, spooler, wizard, log, journal);
+  if (outcome) outcome->restartNeeded = spooler.staged().restartNeeded;
+  return result;
 }
 
 }  // namespace
@@ -95,12 +100,15 @@ int InstallOnPath(bool sixtyFourBitPath, InstallerWizard& wizard, int languageFl
 int InstallPrinterDriverOnPath(bool sixtyFourBitPath, const EngineWizard& wizard, const EngineConfig& config,
                                const char* sourceFolder) {
   WindowedWizard windowed(wizard, config.portName ? config.portName : "");
-  return InstallOnPath(sixtyFourBitPath, windowed, wizard.languageFlag, config, sourceFolder, nullptr);
+  return InstallOnPath(sixtyFourBitPath, windowed, wizard.languageFlag, config, sourceFolder, nullptr, nullptr,
+                       nullptr);
 }
 
 int InstallPrinterDriver(InstallerWizard& wizard, int languageFlag, const EngineConfig& config,
-                         const char* sourceFolder, InstallLogSink* copy) {
-  return InstallOnPath(IsWow64() || sizeof(void*) == 8, wizard, languageFlag, config, sourceFolder, copy);
+                         const char* sourceFolder, InstallLogSink* copy, ChangeJournal* journal,
+                         EngineOutcome* outcome) {
+  return InstallOnPath(IsWow64() || sizeof(void*) == 8, wizard, languageFlag, config, sourceFolder, copy, journal,
+                       outcome);
 }
 
 }  // namespace driver

@@ -17,6 +17,12 @@ struct EngineConfig {
   const char* portName;
   const char* printerServiceName;  // may be empty
   const char* modelLine;           // the GPD's model line, may be empty
+  bool updateInPlace = false;      // see InstallerNames
+};
+
+// What the run needs to know besides success.
+struct EngineOutcome {
+  bool restartNeeded = false;  // a file Windows holds is replaced when it next starts
 };
 
 // The wizard as the engine needs it. The dialog and the panel belong to the
@@ -29,6 +35,9 @@ struct EngineWizard {
   int languageFlag = 1;                // nonzero Chinese, 0 English
   const int* setDefaultFlag = nullptr;   // read only after the event is set; null: not ticked
   const char* selectedPort = nullptr;    // 256 bytes, read only after the event is set; null: the configured port
+  // Nonzero once the wizard was cancelled on the Printer Settings page: set before
+  // the event, the wait then ends without a choice. Null: never.
+  const volatile LONG* cancelled = nullptr;
 };
 
 // The wizard seen from the worker: the Printer Settings page through window
@@ -53,9 +62,11 @@ int InstallPrinterDriver(const EngineWizard& wizard, const EngineConfig& config,
 
 // The same against any front end of the Printer Settings page (the unattended
 // installation answers it from the command line). Every Install log line also goes
-// to copy when it is not null.
+// to copy when it is not null; journal (may be null) hears of every file and
+// spooler object before it is made.
 int InstallPrinterDriver(InstallerWizard& wizard, int languageFlag, const EngineConfig& config,
-                         const char* sourceFolder, InstallLogSink* copy);
+                         const char* sourceFolder, InstallLogSink* copy, ChangeJournal* journal = nullptr,
+                         EngineOutcome* outcome = nullptr);
 
 // The same on a path chosen by the caller: the tests run both paths in one process.
 int InstallPrinterDriverOnPath(bool sixtyFourBitPath, const EngineWizard& wizard, const EngineConfig& config,

@@ -97,11 +97,13 @@ bool RewritePictureLine(const char* line, const char* folder, char* output) {
   return true;
 }
 
-void RewriteUIConfig(const char* sourcePath, const char* targetPath, const char* folder) {
-  // Opened in this order and before either result is looked at, as the GPD is.
+bool RewriteUIConfig(const char* sourcePath, const char* targetPath, const char* folder) {
+  // The source first: a target is never emptied for a source that is not there
+  // (another run may have taken it away, or the package lacks it).
   StdioFile sourceFile = OpenStdioFile(sourcePath, "rb");
+  if (!sourceFile) return false;
   StdioFile targetFile = OpenStdioFile(targetPath, "wb");
-  if (!sourceFile || !targetFile) return;
+  if (!targetFile) return false;
   FILE* source = sourceFile.get();
   FILE* target = targetFile.get();
   if (!folder) folder = "";
@@ -117,6 +119,7 @@ void RewriteUIConfig(const char* sourcePath, const char* targetPath, const char*
       fwrite(line, 1, length, target);
     }
   }
+  return true;
 }
 
 }  // namespace driver

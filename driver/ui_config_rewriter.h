@@ -14,8 +14,9 @@ constexpr size_t kUiConfigValueSize = 256;  // one value of a picture line
 // A picture line is the key, four integers and a bitmap name:
 //   Logo=280, 30, 140, 54, about.bmp  ->  Logo=280, 30, 140, 54, <folder>\about.bmp CR LF
 // Every other line is copied byte for byte. folder has no trailing backslash.
-// Nothing is reported: a missing source leaves an empty target.
-void RewriteUIConfig(const char* sourcePath, const char* targetPath, const char* folder);
+// False when the source cannot be opened (the target is then left as it was) or
+// the target cannot be created.
+bool RewriteUIConfig(const char* sourcePath, const char* targetPath, const char* folder);
 
 // A picture line as the rewrite reads it: the key it takes ("Logo=" wins over
 // "Picture=" wherever either stands) and the values split off at the commas,

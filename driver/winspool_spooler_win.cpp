@@ -39,8 +39,9 @@ bool WinspoolSpooler::DriverDirectory(DriverPath path, char* directory, size_t s
   return QueryDriverDirectory(path, directory, size) || Failed();
 }
 
-void WinspoolSpooler::StageFiles(DriverPath path, const char* directory) {
+bool WinspoolSpooler::StageFiles(DriverPath path, const char* directory) {
   StageDriverFilesInto(staging_, path, directory, &staged_);
+  return !staged_.journalRefused;
 }
 
 bool WinspoolSpooler::RegisterMonitor(const MonitorRecord& monitor) {

@@ -21,7 +21,7 @@ class WinspoolSpooler : public Spooler {
   explicit WinspoolSpooler(const StagingInput& staging) : api_(WinspoolApi::Get()), staging_(staging) {}
 
   bool DriverDirectory(DriverPath path, char* directory, size_t size) override;
-  void StageFiles(DriverPath path, const char* directory) override;
+  bool StageFiles(DriverPath path, const char* directory) override;
   bool RegisterMonitor(const MonitorRecord& monitor) override;
   // kUnavailable when winspool.drv has no AddPortExA.
   PortResult RegisterPort(const char* portName, const char* monitorName) override;

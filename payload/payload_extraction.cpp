@@ -49,6 +49,7 @@ class Pass {
   // goes on with the next entry either way.
   void Write(PackedInput& input, const PackageEntry& entry, const char* path, bool intoDestination) {
     if (intoDestination) observer_.Placing(entry.name);
+    if (!observer_.Writing(path)) return;
     InflateEntryToFile(input, entry.packedLength, path, &runningTotal_, denominator_, &progress_);
   }
 

@@ -17,6 +17,12 @@ class ExtractionObserver {
   // clean-up later deletes only files the run placed, so an entry that goes
   // elsewhere (the data folder) or is not written at all is never reported.
   virtual void Placing(const char* name) = 0;
+  // About to write the entry to path (either folder), after Placing. False: the
+  // entry is not written (the run could not record that it makes the file).
+  virtual bool Writing(const char* path) {
+    (void)path;
+    return true;
+  }
   // The status line, once per entry.
   virtual void StatusText(const char* text) = 0;
   // The progress bar: the decoder's steps after every 16 KB of output, and in the

@@ -37,6 +37,8 @@ void WriteUninstallEntry(const InstallationRecord& record, RecordStore& store) {
   store.SetDword("NoModify", 1);
   store.SetDword("NoRepair", 1);
   store.SetDword("EstimatedSize", record.estimatedSizeKb);
+  if (record.version && record.version[0]) store.SetString("DisplayVersion", record.version);
+  if (record.publisher && record.publisher[0]) store.SetString("Publisher", record.publisher);
   store.CloseKey();
 }
 
@@ -47,10 +49,10 @@ std::string UninstallEntryKey(const char* printerName) {
          " Printer Driver";
 }
 
-void RecordInstallation(const InstallationRecord& record, RecordStore& store) {
+bool WriteRecordValues(const InstallationRecord& record, RecordStore& store) {
   const char* printer = OrEmpty(record.printerName);
   std::string subKey = std::string("SOFTWARE\\") + printer;
-  if (!Fits(subKey) || !store.CreatePrinterKey(subKey.c_str())) return;
+  if (!Fits(subKey) || !store.CreatePrinterKey(subKey.c_str())) return false;
 
   // In the order the uninstaller's contract lists them. The two shortcut values are
   // left out when no shortcut path was made: an empty text would send the
@@ -77,7 +79,13 @@ void RecordInstallation(const InstallationRecord& record, RecordStore& store) {
     store.SetString(value.name, value.text);  // a value that fails is skipped
   }
   store.CloseKey();
+  return true;
+}
 
+void RecordInstallation(const InstallationRecord& record, RecordStore& store) {
+  if (!WriteRecordValues(record, store)) return;
+
+  const char* printer = OrEmpty(record.printerName);
   std::string iniPath = std::string(OrEmpty(record.destinationFolder)) + "\\Uninstall.ini";
   if (Fits(iniPath)) store.WriteUninstallIni(iniPath.c_str(), "Print Settings", "PrinterName", printer);
 

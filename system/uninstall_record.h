@@ -25,6 +25,9 @@ struct InstallationRecord {
   const char* printerServiceName = nullptr;
   // What the installation takes on disk, for Windows' list of installed programs.
   unsigned long estimatedSizeKb = 0;
+  // From the package's Setup.ini; null or empty: the list entry goes without.
+  const char* version = nullptr;
+  const char* publisher = nullptr;
 };
 
 class RecordStore {
@@ -56,6 +59,11 @@ class RecordStore {
 // a key path over 255 bytes writes nothing at all, a longer value is not written, a
 // longer "Uninstall.ini" path skips the ini.
 void RecordInstallation(const InstallationRecord& record, RecordStore& store);
+
+// Only the key and its ten values, as RecordInstallation writes them: what an
+// installation that has only begun already knows. False when the key cannot be
+// created.
+bool WriteRecordValues(const InstallationRecord& record, RecordStore& store);
 
 // "SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\<printer> Printer Driver":
 // the key of the printer's entry in Windows' list of installed programs, in the

@@ -106,6 +106,8 @@ bool PageTextBlockFor(int page, int languageFlag, int clientWidth, PageTextBlock
 // Page 4's status line.
 constexpr int kStatusX = 28;
 constexpr int kStatusY = 160;
+// Pages 7 and 8: a note on the outcome, below the result line.
+constexpr int kResultNoteY = 122;
 
 // Page 3's "Target folder" frame, around the destination-folder field.
 constexpr FrameRect kTargetFolderFrame = {26, 168, 453, 218};

@@ -178,9 +178,16 @@ void PaintPage(HDC dc, const RECT& client, const PageState& state) {
     case 5:
       DrawSettingsPage(dc, state, width, body.Get());
       break;
-    default:  // 7 and 8
+    default: {  // 7 and 8
       DrawBlock(dc, state, width, title.Get(), body.Get());
+      // A note on the outcome (a restart finishes it, the changes were undone)
+      // between the result line and the closing line.
+      if (state.statusText != nullptr && state.statusText[0] != '\0') {
+        SelectedObject font(dc, body.Get());
+        TextAt(dc, kStatusX, kResultNoteY, state.statusText);
+      }
       break;
+    }
   }
 }
 

@@ -104,7 +104,7 @@ void WizardPanel::Paint(HDC dc) {
   state.languageFlag = languageFlag_;
   state.statusText = statusText_.c_str();
   state.config = &g_installConfig;
-  state.imageFolder = TempFolder();
+  state.imageFolder = imageFolder_.empty() ? TempFolder() : imageFolder_;
   HWND self = hwnd();
   HWND dialog = ownerDialog_;
   state.controlRect = [self, dialog](int id, RECT* rect) { return ControlRectIn(dialog, id, self, rect); };

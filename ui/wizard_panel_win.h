@@ -44,6 +44,10 @@ class WizardPanel : public Window {
   void SetStatusText(const char* text);
   void RepaintNow();
 
+  // Where the pictures are (ending in a backslash); the temporary folder when none
+  // is set. Set before the panel first paints.
+  void SetImageFolder(const std::string& folder) { imageFolder_ = folder; }
+
   // Run when the window receives WM_DESTROY (the destination-folder clean-up).
   void SetDestroyHandler(std::function<void()> handler) { destroyHandler_ = std::move(handler); }
 
@@ -65,6 +69,7 @@ class WizardPanel : public Window {
   UniqueHandle settingsConfirmedEvent_;
   int languageFlag_ = 1;
   std::string statusText_;
+  std::string imageFolder_;
   FramedEdit folderEdit_;
   int page_ = 0;
   std::function<void()> destroyHandler_;

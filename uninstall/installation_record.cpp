@@ -49,27 +49,68 @@ ValueRead StringFromRegistryData(unsigned long type, const char* data, size_t si
   return ValueRead::kFound;
 }
 
+namespace {
+
+// Whether the key's "Program Directory" sends the uninstaller elsewhere: a usable
+// path that is not programFolder. A missing or damaged one does not; the record's
+// check reports it.
+bool NamesAnotherFolder(RecordSource& source, const std::string& keyPath, const std::string& programFolder) {
+  std::string recorded;
+  if (source.ReadString(keyPath, "Program Directory", &recorded) != ValueRead::kFound) return false;
+  return IsUsableFolder(recorded) && !sys::EqualsIgnoringAsciiCase(recorded.c_str(), programFolder.c_str());
+}
+
+// A record of ours whose "Program Directory" is programFolder, found by looking at
+// every key under SOFTWARE; empty when there is none.
+std::string FindRecordFor(RecordSource& source, const std::string& programFolder) {
+  for (const std::string& name : source.SoftwareKeyNames()) {
+    if (!driver::IsPrinterNameUsable(name.c_str())) continue;
+    const std::string keyPath = "SOFTWARE\\" + name;
+    std::string folder, driver;
+    if (source.ReadString(keyPath, "Program Directory", &folder) != ValueRead::kFound ||
+        source.ReadString(keyPath, "PrinterDriver", &driver) != ValueRead::kFound)
+      continue;
+    if (sys::EqualsIgnoringAsciiCase(folder.c_str(), programFolder.c_str())) return name;
+  }
+  return std::string();
+}
+
+}  // namespace
+
 RecordCheck ReadInstallationRecord(const std::string& programFolder, RecordSource& source) {
   RecordCheck check;
   check.iniPath = programFolder + "\\Uninstall.ini";
   std::string printer;
-  if (!source.ReadIniPrinterName(check.iniPath, &printer)) {
-    check.state = RecordState::kNoIni;
-    return check;
-  }
+  const bool haveIni = source.ReadIniPrinterName(check.iniPath, &printer);
   // The name makes the key path and the monitor DLLs' file names: it must be one the
   // installation could have used.
-  if (!driver::IsPrinterNameUsable(printer.c_str())) {
-    check.state = RecordState::kBadName;
-    check.record.printerName = printer;
-    return check;
+  const bool iniUsable = haveIni && driver::IsPrinterNameUsable(printer.c_str());
+  const bool iniLeads = iniUsable && source.KeyExists("SOFTWARE\\" + printer) &&
+                        !NamesAnotherFolder(source, "SOFTWARE\\" + printer, programFolder);
+  if (!iniLeads) {
+    // The ini is a copy for others; the registry says which record is this folder's.
+    const std::string found = FindRecordFor(source, programFolder);
+    if (!found.empty()) {
+      printer = found;
+    } else if (!haveIni) {
+      check.state = RecordState::kNoIni;
+      return check;
+    } else if (!iniUsable) {
+      check.state = RecordState::kBadName;
+      check.record.printerName = printer;
+      return check;
+    } else {
+      check.keyPath = "SOFTWARE\\" + printer;
+      check.record.printerName = printer;
+      check.state = RecordState::kNoKey;
+      if (source.KeyExists(check.keyPath)) {
+        check.state = RecordState::kOtherFolder;
+        source.ReadString(check.keyPath, "Program Directory", &check.otherFolder);
+      }
+      return check;
+    }
   }
   check.keyPath = "SOFTWARE\\" + printer;
-  if (!source.KeyExists(check.keyPath)) {
-    check.state = RecordState::kNoKey;
-    check.record.printerName = printer;
-    return check;
-  }
 
   InstallationRecord& r = check.record;
   r.printerName = printer;
@@ -126,6 +167,10 @@ std::string DescribeRecordProblem(const RecordCheck& check, int languageFlag) {
     case RecordState::kNoKey:
       return (zh ? "没有可卸载的内容：注册表项 HKEY_LOCAL_MACHINE\\" : "There is nothing to uninstall: the registry key HKEY_LOCAL_MACHINE\\") +
              check.keyPath + (zh ? " 不存在。" : " does not exist.");
+    case RecordState::kOtherFolder:
+      return (zh ? "没有可从此文件夹卸载的内容：注册表项 HKEY_LOCAL_MACHINE\\" : "There is nothing to uninstall from this folder: the registry key HKEY_LOCAL_MACHINE\\") +
+             check.keyPath + (zh ? " 属于安装在 " : " belongs to the installation in ") + check.otherFolder +
+             (zh ? " 的打印机。" : ".");
     case RecordState::kIncomplete:
       break;
   }

@@ -39,6 +39,9 @@ class RecordSource {
   virtual bool KeyExists(const std::string& subKey) = 0;
   // A string value of that key, without its terminating NUL.
   virtual ValueRead ReadString(const std::string& subKey, const char* name, std::string* text) = 0;
+  // The names of the subkeys of HKEY_LOCAL_MACHINE\SOFTWARE (64-bit view), where
+  // the record is looked for when Uninstall.ini does not lead to it.
+  virtual std::vector<std::string> SoftwareKeyNames() = 0;
 };
 
 enum class RecordState {
@@ -46,6 +49,7 @@ enum class RecordState {
   kNoIni,         // no "Uninstall.ini" with a printer name beside the program: nothing to uninstall
   kNoKey,         // the ini names a printer whose key is gone: nothing to uninstall
   kBadName,       // the ini's printer name cannot name a printer's key and files
+  kOtherFolder,   // the ini names a record of an installation in another folder
   kIncomplete,    // the key lacks values, or holds damaged ones
 };
 
@@ -54,6 +58,7 @@ struct RecordCheck {
   InstallationRecord record;          // complete only in kComplete
   std::string iniPath;                // where the printer name was looked for
   std::string keyPath;                // "SOFTWARE\<printer>" once the name is known
+  std::string otherFolder;            // kOtherFolder: the folder the record names
   std::vector<std::string> problems;  // kIncomplete: the value names, each with why ("PortName (missing)")
   bool languageKnown = false;         // the key's "Language" was readable
 };
@@ -63,7 +68,11 @@ struct RecordCheck {
 // whole; more than 255 bytes is kTooLong.
 ValueRead StringFromRegistryData(unsigned long type, const char* data, size_t size, std::string* text);
 
-// programFolder: the folder of Uninstaller.exe, without a trailing backslash.
+// programFolder: the folder of Uninstaller.exe, without a trailing backslash. The
+// record is the key "Uninstall.ini" names when its "Program Directory" is this
+// folder (or is no usable path: then the record is reported incomplete); else the
+// key under SOFTWARE whose "Program Directory" is this folder, so that an
+// installation whose ini never got written (or was changed) is still found.
 // Required values: PrinterDriver, MonitorName, PortName, Language, Program Directory,
 // Data Directory. StartMenuDir and Uninstaller are optional (left out when the
 // installation could make no shortcut) but must be readable where present, and

@@ -31,6 +31,23 @@ bool WinRecordSource::KeyExists(const std::string& subKey) {
   return RegOpenKeyExA(HKEY_LOCAL_MACHINE, subKey.c_str(), 0, kReadAccess, key.Receive()) == ERROR_SUCCESS;
 }
 
+std::vector<std::string> WinRecordSource::SoftwareKeyNames() {
+  std::vector<std::string> names;
+  sys::RegistryKey software;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE", 0, KEY_ENUMERATE_SUB_KEYS | KEY_WOW64_64KEY, software.Receive()) !=
+      ERROR_SUCCESS)
+    return names;
+  for (DWORD index = 0;; ++index) {
+    char name[256];
+    DWORD length = sizeof name;
+    const LONG status = RegEnumKeyExA(software.get(), index, name, &length, nullptr, nullptr, nullptr, nullptr);
+    if (status == ERROR_MORE_DATA) continue;  // longer than any printer name
+    if (status != ERROR_SUCCESS) break;
+    names.emplace_back(name, length);
+  }
+  return names;
+}
+
 ValueRead WinRecordSource::ReadString(const std::string& subKey, const char* name, std::string* text) {
   text->clear();
   sys::RegistryKey key;

@@ -36,22 +36,11 @@ class Removal {
     Phase(0, Text::kRemovingPrinters);
     const bool printersGone = RemovePrinters();
     Phase(1, Text::kRemovingDriver);
-    if (printersGone) RemoveDriver();
+    if (printersGone) RemoveDrivers();
     Phase(2, Text::kRemovingPort);
-    const bool monitorSettled = spoolerKnown_ && RemovePortAndMonitor();
+    const bool monitorSettled = spoolerKnown_ && printersGone && RemovePortsAndMonitors();
     Phase(3, Text::kRemovingFiles);
-    // A monitor the spooler still holds comes back to the run after the restart,
-    // together with its DLLs.
-    if (monitorSettled) {
-      const std::string system = system_.SystemFolder();
-      for (const char* suffix : {"Mon.dll", "MonUI.dll"}) {
-        if (!system.empty()) RemoveFile(system + "\\" + r_.printerName + suffix, true, false);
-      }
-    }
-    if (!r_.shortcutPath.empty()) RemoveFile(r_.shortcutPath, false, false);
-    if (!r_.startMenuFolder.empty()) RemoveEmptyFolder(r_.startMenuFolder);
-    RemoveDataFolder();
-    RemoveKeptFiles();
+    RemoveFiles(monitorSettled);
 
     Phase(4, Text::kRemovingRecord);
     if (rerun_) {
@@ -66,11 +55,23 @@ class Removal {
     }
     // The record goes last, and only when nothing is left to try again: a run that
     // failed somewhere, or must run again after a restart, finds it next time.
-    if (report_.failures.empty() && !rerun_) RemoveRecord();
+    if (report_.failures.empty() && !rerun_) {
+      if (installation()) {
+        RemoveRecord();
+      } else if (context_.removeRecord) {
+        RemoveJournalKeys();
+        RemoveKey("SOFTWARE\\" + r_.printerName);
+        report_.recordRemoved = report_.failures.empty();
+      } else {
+        RemoveJournalKeys();
+      }
+    }
     return report_;
   }
 
  private:
+  bool installation() const { return context_.scope == RemovalScope::kInstallation; }
+
   void Phase(int index, Text text) {
     if (progress_) progress_->Phase(index, 5, UninstallString(text, r_.languageFlag));
   }
@@ -79,7 +80,25 @@ class Removal {
     report_.failures.push_back(Failure{step, object, error});
   }
 
-  // True when no printer of the driver is left.
+  // The journal's entries of one kind, in the order they were written.
+  std::vector<const sys::JournalEntry*> Journaled(sys::JournalKind kind) const {
+    std::vector<const sys::JournalEntry*> found;
+    for (const sys::JournalEntry& entry : context_.journal) {
+      if (entry.kind == kind) found.push_back(&entry);
+    }
+    return found;
+  }
+
+  static bool Contains(const std::vector<std::string>& names, const std::string& name) {
+    for (const std::string& each : names) {
+      if (SameName(each, name)) return true;
+    }
+    return false;
+  }
+
+  // True when no printer of ours is left: those of the recorded driver and the
+  // recorded name (the uninstaller), and those the journal names (a printer the
+  // spooler holds only half-made has no driver to go by).
   bool RemovePrinters() {
     std::vector<PrinterInfo> printers;
     if (const unsigned long error = system_.ListPrinters(&printers)) {
@@ -88,26 +107,15 @@ class Removal {
       return false;
     }
     spoolerKnown_ = true;
+    std::vector<std::string> named;
+    for (const sys::JournalEntry* entry : Journaled(sys::JournalKind::kPrinter)) named.push_back(entry->name);
+    if (installation()) named.push_back(r_.printerName);
     std::vector<std::string> ours;
     for (const PrinterInfo& printer : printers) {
-      if (SameName(printer.driver, r_.driverName)) ours.push_back(printer.name);
+      const bool byDriver = installation() && SameName(printer.driver, r_.driverName);
+      if ((byDriver || Contains(named, printer.name)) && !Contains(ours, printer.name)) ours.push_back(printer.name);
     }
-    auto isOurs = [&ours](const std::string& name) {
-      for (const std::string& own : ours) {
-        if (SameName(own, name)) return true;
-      }
-      return false;
-    };
-    std::string current;
-    if (!ours.empty() && system_.DefaultPrinter(&current) && isOurs(current)) {
-      for (const PrinterInfo& printer : printers) {
-        if (isOurs(printer.name)) continue;
-        if (const unsigned long error = system_.MakeDefaultPrinter(printer.name)) {
-          Fail(Step::kDefaultPrinter, printer.name, error);
-        }
-        break;
-      }
-    }
+    MoveDefaultAway(printers, ours);
     bool allGone = true;
     for (const std::string& name : ours) {
       const unsigned long error = system_.DeletePrinter(name);
@@ -121,89 +129,183 @@ class Removal {
     return allGone;
   }
 
-  void RemoveDriver() {
-    for (const char* environment : kEnvironments) {
-      std::vector<DriverInfo> drivers;
-      const unsigned long listed = system_.ListDrivers(environment, &drivers);
-      if (listed == error::kInvalidEnvironment) continue;  // a spooler that knows only its own
-      if (listed) {
-        Fail(Step::kListDrivers, environment, listed);
-        continue;
-      }
-      // Our driver's files, and every file another driver of the environment names.
-      const DriverInfo* ours = nullptr;
-      std::vector<std::string> othersFiles;
-      for (const DriverInfo& driver : drivers) {
-        if (SameName(driver.name, r_.driverName)) {
-          ours = &driver;
-        } else {
-          othersFiles.insert(othersFiles.end(), driver.files.begin(), driver.files.end());
-        }
-      }
-      if (!ours) continue;
-      unsigned long error = system_.DeleteDriver(r_.driverName, environment, true);
-      bool filesLeft = false;
-      if (error == error::kInvalidParameter) {
-        // A spooler that cannot delete the files with the driver (Wine's refuses the
-        // flag): the driver alone, then its files that no other driver names.
-        error = system_.DeleteDriver(r_.driverName, environment, false);
-        filesLeft = true;
-      }
-      if (error == error::kPrinterDriverInUse) {
-        // The spooler lets go of it when Windows restarts; the uninstaller runs again then.
-        rerun_ = true;
-        continue;
-      }
-      if (error && error != error::kUnknownPrinterDriver) {
-        Fail(Step::kDriver, r_.driverName + " (" + environment + ")", error);
-        continue;
-      }
-      const std::string folder = system_.DriverFolder(environment);
-      if (folder.empty()) continue;
-      for (const std::string& file : ours->files) {
-        bool shared = false;
-        for (const std::string& other : othersFiles) shared = shared || SameName(other, file);
-        if (shared) continue;
-        if (filesLeft) RemoveFile(folder + "\\3\\" + file, false, false);
-        // The copies the installation staged for the spooler beside the version folders.
-        RemoveFile(folder + "\\" + file, false, false);
+  // The default printer must not stay on a printer that goes: back to the one the
+  // installation replaced when the journal knows it and it is still there, else to
+  // the first other printer. When none can take it, that is said, not failed.
+  void MoveDefaultAway(const std::vector<PrinterInfo>& printers, const std::vector<std::string>& ours) {
+    std::string current;
+    if (ours.empty() || !system_.DefaultPrinter(&current) || !Contains(ours, current)) return;
+    std::vector<std::string> candidates;
+    for (const sys::JournalEntry* entry : Journaled(sys::JournalKind::kDefaultPrinter)) {
+      if (!entry->other.empty()) candidates.insert(candidates.begin(), entry->other);
+    }
+    for (const PrinterInfo& printer : printers) candidates.push_back(printer.name);
+    for (const std::string& candidate : candidates) {
+      if (Contains(ours, candidate)) continue;
+      bool listed = false;
+      for (const PrinterInfo& printer : printers) listed = listed || SameName(printer.name, candidate);
+      if (!listed) continue;
+      if (system_.MakeDefaultPrinter(candidate) == 0) return;
+    }
+    report_.defaultNotMoved = current;
+  }
+
+  void RemoveDrivers() {
+    if (installation()) {
+      for (const char* environment : kEnvironments) RemoveDriver(r_.driverName, environment);
+      return;
+    }
+    for (const sys::JournalEntry* entry : Journaled(sys::JournalKind::kDriver)) {
+      for (const char* environment : kEnvironments) {
+        if (entry->other == environment) RemoveDriver(entry->name, environment);
       }
     }
   }
 
-  // True when the monitor is gone (or was never registered) and its DLLs may go.
-  bool RemovePortAndMonitor() {
+  void RemoveDriver(const std::string& driverName, const char* environment) {
+    std::vector<DriverInfo> drivers;
+    const unsigned long listed = system_.ListDrivers(environment, &drivers);
+    if (listed == error::kInvalidEnvironment) return;  // a spooler that knows only its own
+    if (listed) {
+      Fail(Step::kListDrivers, environment, listed);
+      return;
+    }
+    // Our driver's files, and every file another driver of the environment names.
+    const DriverInfo* ours = nullptr;
+    std::vector<std::string> othersFiles;
+    for (const DriverInfo& driver : drivers) {
+      if (SameName(driver.name, driverName)) {
+        ours = &driver;
+      } else {
+        othersFiles.insert(othersFiles.end(), driver.files.begin(), driver.files.end());
+      }
+    }
+    if (!ours) return;
+    unsigned long error = system_.DeleteDriver(driverName, environment, true);
+    bool filesLeft = false;
+    if (error == error::kInvalidParameter) {
+      // A spooler that cannot delete the files with the driver (Wine's refuses the
+      // flag): the driver alone, then its files that no other driver names.
+      error = system_.DeleteDriver(driverName, environment, false);
+      filesLeft = true;
+    }
+    if (error == error::kPrinterDriverInUse && installation()) {
+      // The spooler lets go of it when Windows restarts; the uninstaller runs again then.
+      rerun_ = true;
+      return;
+    }
+    if (error && error != error::kUnknownPrinterDriver) {
+      Fail(Step::kDriver, driverName + " (" + environment + ")", error);
+      return;
+    }
+    const std::string folder = system_.DriverFolder(environment);
+    if (folder.empty()) return;
+    for (const std::string& file : ours->files) {
+      if (Contains(othersFiles, file)) continue;
+      if (filesLeft) RemoveFile(folder + "\\3\\" + file, false, false);
+      // The copies the installation staged for the spooler beside the version folders.
+      RemoveFile(folder + "\\" + file, false, false);
+    }
+  }
+
+  // True when every monitor to go is gone (or was never registered) and its DLLs
+  // may go too.
+  bool RemovePortsAndMonitors() {
     std::vector<PortInfo> ports;
     if (const unsigned long error = system_.ListPorts(&ports)) {
       Fail(Step::kListPorts, "", error);
       return false;
     }
+    std::vector<std::string> portNames;
+    std::vector<std::pair<std::string, std::string>> monitors;  // name, environment ("" every one)
+    if (installation()) {
+      portNames.push_back(r_.portName);
+      monitors.push_back({r_.monitorName, ""});
+    }
+    for (const sys::JournalEntry* entry : Journaled(sys::JournalKind::kPort)) portNames.push_back(entry->name);
+    for (const sys::JournalEntry* entry : Journaled(sys::JournalKind::kMonitor))
+      monitors.push_back({entry->name, entry->other});
+
     bool portLeft = false;
+    std::vector<std::string> removed;
     for (const PortInfo& port : ports) {
-      if (!SameName(port.name, r_.portName)) continue;
-      const unsigned long error = system_.RemovePort(r_.monitorName, port.name);
+      if (!Contains(portNames, port.name) || Contains(removed, port.name)) continue;
+      // Through its own monitor; the spooler may not say which one that is.
+      std::string monitor = port.monitor.empty() ? r_.monitorName : port.monitor;
+      for (const sys::JournalEntry* entry : Journaled(sys::JournalKind::kPort)) {
+        if (SameName(entry->name, port.name) && port.monitor.empty()) monitor = entry->other;
+      }
+      const unsigned long error = system_.RemovePort(monitor, port.name);
       if (error && error != error::kUnknownPort) {
         Fail(Step::kPort, port.name, error);
         portLeft = true;
+      } else {
+        removed.push_back(port.name);
       }
-    }
-    for (const PortInfo& port : ports) {
-      // Another port of the monitor keeps it, and with it its DLLs.
-      if (!SameName(port.name, r_.portName) && SameName(port.monitor, r_.monitorName)) return false;
     }
     if (portLeft) return false;
     bool settled = true;
-    for (const char* environment : kEnvironments) {
-      const unsigned long error = system_.RemoveMonitor(r_.monitorName, environment);
-      if (error == 0 || error == error::kUnknownPrintMonitor || error == error::kInvalidEnvironment) continue;
-      settled = false;
-      if (error == error::kPrintMonitorInUse) {
-        rerun_ = true;
-      } else {
-        Fail(Step::kMonitor, r_.monitorName + " (" + environment + ")", error);
+    for (const auto& monitor : monitors) {
+      // Another port of the monitor keeps it, and with it its DLLs.
+      bool needed = false;
+      for (const PortInfo& port : ports) {
+        if (!Contains(removed, port.name) && SameName(port.monitor, monitor.first)) needed = true;
+      }
+      if (needed) {
+        settled = false;
+        continue;
+      }
+      for (const char* environment : kEnvironments) {
+        if (!monitor.second.empty() && monitor.second != environment) continue;
+        const unsigned long error = system_.RemoveMonitor(monitor.first, environment);
+        if (error == 0 || error == error::kUnknownPrintMonitor || error == error::kInvalidEnvironment) continue;
+        settled = false;
+        // A rollback has no run after the restart: what stays in use is a failure.
+        if (error == error::kPrintMonitorInUse && installation()) {
+          rerun_ = true;
+        } else {
+          Fail(Step::kMonitor, monitor.first + " (" + environment + ")", error);
+        }
       }
     }
     return settled;
+  }
+
+  void RemoveFiles(bool monitorSettled) {
+    // A monitor the spooler still holds comes back to the run after the restart,
+    // together with its DLLs.
+    if (installation() && monitorSettled) {
+      const std::string system = system_.SystemFolder();
+      for (const char* suffix : {"Mon.dll", "MonUI.dll"}) {
+        if (!system.empty()) RemoveFile(system + "\\" + r_.printerName + suffix, true, false);
+      }
+    }
+    const std::string ownFolder = sys::FolderOfPath(context_.ownProgramPath.c_str());
+    // What the journal names, the last made first: files, then the folders they
+    // were in once those are empty.
+    for (auto entry = context_.journal.rbegin(); entry != context_.journal.rend(); ++entry) {
+      if (entry->kind != sys::JournalKind::kFile) continue;
+      if (entry->native && !monitorSettled) continue;  // the monitor's DLLs stay with it
+      if (SameName(entry->name, context_.ownProgramPath)) continue;  // goes with the record
+      if (installation() && IsProgramFolder(sys::FolderOfPath(entry->name.c_str())) &&
+          SameName(NameOf(entry->name), "Uninstall.ini"))
+        continue;  // goes with the record
+      RemoveFile(entry->name, entry->native, false);
+    }
+    if (installation()) {
+      if (!r_.shortcutPath.empty()) RemoveFile(r_.shortcutPath, false, false);
+      if (!r_.startMenuFolder.empty()) RemoveEmptyFolder(r_.startMenuFolder);
+      RemoveDataFolder();
+      if (!context_.hasJournal) RemoveKeptFiles();
+    }
+    for (auto entry = context_.journal.rbegin(); entry != context_.journal.rend(); ++entry) {
+      if (entry->kind != sys::JournalKind::kFolder) continue;
+      if (SameName(entry->name, ownFolder)) continue;  // goes with the record
+      if (installation() && (IsProgramFolder(entry->name) || SameName(entry->name, r_.startMenuFolder) ||
+                             SameName(entry->name, r_.dataFolder)))
+        continue;  // looked at already, or with the record
+      RemoveEmptyFolder(entry->name);
+    }
   }
 
   // Deletes a file now, or when Windows next starts if something holds it.
@@ -226,6 +328,8 @@ class Removal {
   }
 
   void RemoveEmptyFolder(const std::string& folder) {
+    if (Contains(removedFolders_, folder)) return;
+    removedFolders_.push_back(folder);
     const unsigned long error = system_.RemoveFolder(folder);
     if (error == 0 || IsGone(error)) return;
     if (error == error::kDirNotEmpty) {
@@ -239,17 +343,20 @@ class Removal {
 
   // The extraction puts the package's "OmbraPrinter.ini" entries into the data
   // folder; nothing else of ours is there. On Windows XP it is the destination
-  // folder itself, which RemoveKeptFiles empties.
+  // folder itself, which the files' removal empties.
   void RemoveDataFolder() {
-    for (const std::string& entry : context_.packageEntries) {
-      if (entry.find("OmbraPrinter.ini") != std::string::npos) RemoveFile(r_.dataFolder + "\\" + entry, false, false);
+    if (!context_.hasJournal) {
+      for (const std::string& entry : context_.packageEntries) {
+        if (entry.find("OmbraPrinter.ini") != std::string::npos)
+          RemoveFile(r_.dataFolder + "\\" + entry, false, false);
+      }
     }
     if (!IsProgramFolder(r_.dataFolder)) RemoveEmptyFolder(r_.dataFolder);
   }
 
-  // The files the clean-up after the installation left in the destination folder,
-  // except the record's "Uninstall.ini" and the running uninstaller, which go with
-  // the record.
+  // For a record without a journal: the files the clean-up after the installation
+  // left in the destination folder, by the package's names, except the record's
+  // "Uninstall.ini" and the running uninstaller, which go with the record.
   void RemoveKeptFiles() {
     const std::string own = NameOf(context_.ownProgramPath);
     const bool runningThere = IsProgramFolder(sys::FolderOfPath(context_.ownProgramPath.c_str()));
@@ -264,13 +371,23 @@ class Removal {
     if (error && !IsGone(error)) Fail(Step::kKey, "HKEY_LOCAL_MACHINE\\" + subKey, error);
   }
 
+  void RemoveJournalKeys() {
+    for (auto entry = context_.journal.rbegin(); entry != context_.journal.rend(); ++entry) {
+      if (entry->kind == sys::JournalKind::kRegistryKey) RemoveKey(entry->name);
+    }
+  }
+
+  // The record's own files first, the entry of the list of installed programs and
+  // the key last: until the key goes, a later run finds what is left to do.
   void RemoveRecord() {
-    RemoveKey(sys::UninstallEntryKey(r_.printerName.c_str()));
-    RemoveKey("SOFTWARE\\" + r_.printerName);
     RemoveFile(r_.programFolder + "\\Uninstall.ini", false, false);
     const std::string own = NameOf(context_.ownProgramPath);
     const bool runningThere = IsProgramFolder(sys::FolderOfPath(context_.ownProgramPath.c_str()));
     if (runningThere) RemoveFile(context_.ownProgramPath, false, true);
+    RemoveKey(sys::UninstallEntryKey(r_.printerName.c_str()));
+    RemoveJournalKeys();
+    if (!report_.failures.empty()) return;
+    RemoveKey("SOFTWARE\\" + r_.printerName);
     report_.recordRemoved = report_.failures.empty();
 
     std::vector<std::string> left;
@@ -308,6 +425,7 @@ class Removal {
   RemovalSystem& system_;
   ProgressSink* progress_;
   RemovalReport report_;
+  std::vector<std::string> removedFolders_;
   bool spoolerKnown_ = false;
   bool rerun_ = false;
 };
@@ -317,8 +435,6 @@ const char* StepName(Step step, int languageFlag) {
   switch (step) {
     case Step::kListPrinters:
       return zh ? "列出打印机" : "listing the printers";
-    case Step::kDefaultPrinter:
-      return zh ? "设置默认打印机" : "making another printer the default";
     case Step::kPrinter:
       return zh ? "删除打印机" : "removing the printer";
     case Step::kListDrivers:
@@ -382,6 +498,8 @@ std::string SummaryText(const RemovalReport& report, const InstallationRecord& r
     }
     if (!report.recordRemoved) text += std::string("\n") + UninstallString(Text::kRecordKept, languageFlag);
   }
+  if (!report.defaultNotMoved.empty())
+    text += "\n" + Format(UninstallString(Text::kDefaultNotMoved, languageFlag), report.defaultNotMoved);
   for (const std::string& folder : report.keptFolders) {
     text += "\n" + Format(UninstallString(Text::kFolderKept, languageFlag), folder);
   }

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "system/install_journal.h"
 #include "uninstall/installation_record.h"
 
 namespace uninstall {
@@ -38,6 +39,7 @@ constexpr int kExitBadCommandLine = 87;
 constexpr int kExitCancelled = 1602;
 constexpr int kExitFailure = 1603;
 constexpr int kExitNothingToUninstall = 1605;
+constexpr int kExitAnotherRun = 1618;  // a setup or uninstall of this printer ran on
 constexpr int kExitRestartNeeded = 3010;
 
 // The two environments a driver or monitor of ours can be registered for.
@@ -73,6 +75,8 @@ class RemovalSystem {
   // The spooler's driver folder of the environment; its "3" folder holds version 3's files.
   virtual std::string DriverFolder(const char* environment) = 0;
   virtual unsigned long ListPorts(std::vector<PortInfo>* ports) = 0;
+  // The port monitors' names (the setup asks before it registers one).
+  virtual unsigned long ListMonitors(std::vector<std::string>* monitors) = 0;
   // Through the monitor that owns the port.
   virtual unsigned long RemovePort(const std::string& monitor, const std::string& port) = 0;
   virtual unsigned long RemoveMonitor(const std::string& monitor, const char* environment) = 0;
@@ -102,7 +106,6 @@ class ProgressSink {
 
 enum class Step {
   kListPrinters,
-  kDefaultPrinter,
   kPrinter,
   kListDrivers,
   kDriver,
@@ -129,14 +132,35 @@ struct RemovalReport {
   bool selfAfterRestart = false;  // the uninstaller's own file and folder go then
   bool recordRemoved = false;
   std::vector<std::string> keptFolders;  // they hold files that are not ours
+  // The default printer was one of ours and no other printer could take its place
+  // (none left, or the spooler refused): not a failure, it only has to be said.
+  std::string defaultNotMoved;
+};
+
+enum class RemovalScope {
+  // The uninstaller: everything the record and its journal name, the record last.
+  kInstallation,
+  // A rollback: only what the journal entries name, which one run of the setup
+  // made; what was there before the run (a port or driver of an earlier
+  // installation) stays.
+  kRun,
 };
 
 struct RemovalContext {
-  // The running uninstaller's own full path.
+  // The running program's own full path (the uninstaller's; a rollback's setup
+  // program is never inside what it removes).
   std::string ownProgramPath;
-  // The package's entry names: the only files besides "Uninstall.ini" and the
-  // uninstaller that are deleted from the destination and data folders.
+  // The package's entry names: for a record of an older setup, which kept no
+  // journal, the only files besides "Uninstall.ini" and the uninstaller that are
+  // deleted from the destination and data folders.
   std::vector<std::string> packageEntries;
+  RemovalScope scope = RemovalScope::kInstallation;
+  // The journal's entries in the order they were written: the installation's (or,
+  // for kRun, the run's) objects. hasJournal: the record keeps one.
+  std::vector<sys::JournalEntry> journal;
+  bool hasJournal = false;
+  // kRun: the run made the record, which goes at the end too.
+  bool removeRecord = false;
 };
 
 // The name of the uninstaller's RunOnce value; a new installation deletes it.

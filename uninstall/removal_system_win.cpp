@@ -8,6 +8,7 @@
 #include "system/ansi_text.h"
 #include "system/ansi_text_win.h"
 
+#include "system/redirection_off_win.h"
 #include "system/registry_key_win.h"
 #include "uninstall/spooler_removal_api_win.h"
 
@@ -17,32 +18,6 @@ namespace {
 
 constexpr unsigned long kNoSpooler = ERROR_PROC_NOT_FOUND;
 
-// Switches WOW64 file-system redirection off for this thread while it lives, so a
-// 32-bit process reaches the native system folder. Looked up at run time: where
-// the functions do not exist there is nothing to switch.
-class RedirectionOff {
- public:
-  explicit RedirectionOff(bool wanted) {
-    if (!wanted) return;
-    HMODULE kernel = GetModuleHandleA("kernel32.dll");
-    if (!kernel) return;
-    auto disable = reinterpret_cast<BOOL(WINAPI*)(PVOID*)>(
-        reinterpret_cast<void*>(GetProcAddress(kernel, "Wow64DisableWow64FsRedirection")));
-    revert_ = reinterpret_cast<BOOL(WINAPI*)(PVOID)>(
-        reinterpret_cast<void*>(GetProcAddress(kernel, "Wow64RevertWow64FsRedirection")));
-    if (disable && revert_) off_ = disable(&saved_) != FALSE;
-  }
-  ~RedirectionOff() {
-    if (off_) revert_(saved_);
-  }
-  RedirectionOff(const RedirectionOff&) = delete;
-  RedirectionOff& operator=(const RedirectionOff&) = delete;
-
- private:
-  BOOL(WINAPI* revert_)(PVOID) = nullptr;
-  PVOID saved_ = nullptr;
-  bool off_ = false;
-};
 
 // The two-call pattern of the Enum* functions: the size first, then the data.
 template <typename Call>
@@ -186,6 +161,23 @@ unsigned long WinRemovalSystem::ListPorts(std::vector<PortInfo>* ports) {
   return ERROR_SUCCESS;
 }
 
+unsigned long WinRemovalSystem::ListMonitors(std::vector<std::string>* monitors) {
+  monitors->clear();
+  const SpoolerRemovalApi* api = SpoolerRemovalApi::Get();
+  if (!api || !api->EnumMonitorsA) return kNoSpooler;
+  std::vector<BYTE> buffer;
+  DWORD count = 0;
+  const unsigned long error = Enumerate(
+      [api](BYTE* data, DWORD size, DWORD* needed, DWORD* returned) {
+        return api->EnumMonitorsA(nullptr, 1, data, size, needed, returned);
+      },
+      &buffer, &count);
+  if (error) return error;
+  const auto* info = reinterpret_cast<const MONITOR_INFO_1A*>(buffer.data());
+  for (DWORD i = 0; i < count; ++i) monitors->push_back(Text(info[i].pName));
+  return ERROR_SUCCESS;
+}
+
 unsigned long WinRemovalSystem::RemovePort(const std::string& monitor, const std::string& port) {
   const SpoolerRemovalApi* api = SpoolerRemovalApi::Get();
   if (!api || !api->XcvDataW) return kNoSpooler;
@@ -222,12 +214,12 @@ std::string WinRemovalSystem::SystemFolder() {
 }
 
 unsigned long WinRemovalSystem::DeleteFileNow(const std::string& path, bool native) {
-  RedirectionOff off(native);
+  sys::RedirectionOff off(native);
   return DeleteFileA(path.c_str()) ? ERROR_SUCCESS : GetLastError();
 }
 
 unsigned long WinRemovalSystem::DeleteAfterRestart(const std::string& path, bool native) {
-  RedirectionOff off(native);
+  sys::RedirectionOff off(native);
   return MoveFileExA(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) ? ERROR_SUCCESS : GetLastError();
 }
 

@@ -16,6 +16,7 @@ class WinRemovalSystem : public RemovalSystem {
   unsigned long DeleteDriver(const std::string& driver, const char* environment, bool withFiles) override;
   std::string DriverFolder(const char* environment) override;
   unsigned long ListPorts(std::vector<PortInfo>* ports) override;
+  unsigned long ListMonitors(std::vector<std::string>* monitors) override;
   unsigned long RemovePort(const std::string& monitor, const std::string& port) override;
   unsigned long RemoveMonitor(const std::string& monitor, const char* environment) override;
   std::string SystemFolder() override;

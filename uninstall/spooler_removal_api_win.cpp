@@ -25,6 +25,7 @@ SpoolerRemovalApi Load(bool* ok) {
         Resolve(module, "EnumPortsA", &api.EnumPortsA) && Resolve(module, "DeleteMonitorA", &api.DeleteMonitorA) &&
         Resolve(module, "GetPrinterDriverDirectoryA", &api.GetPrinterDriverDirectoryA);
   Resolve(module, "DeletePrinterDriverExA", &api.DeletePrinterDriverExA);
+  Resolve(module, "EnumMonitorsA", &api.EnumMonitorsA);
   Resolve(module, "GetDefaultPrinterA", &api.GetDefaultPrinterA);
   Resolve(module, "SetDefaultPrinterA", &api.SetDefaultPrinterA);
   Resolve(module, "XcvDataW", &api.XcvDataW);

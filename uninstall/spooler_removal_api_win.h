@@ -16,6 +16,7 @@ struct SpoolerRemovalApi {
   decltype(&::EnumPrinterDriversA) EnumPrinterDriversA = nullptr;
   decltype(&::DeletePrinterDriverA) DeletePrinterDriverA = nullptr;
   decltype(&::EnumPortsA) EnumPortsA = nullptr;
+  decltype(&::EnumMonitorsA) EnumMonitorsA = nullptr;
   decltype(&::DeleteMonitorA) DeleteMonitorA = nullptr;
   decltype(&::GetPrinterDriverDirectoryA) GetPrinterDriverDirectoryA = nullptr;
   // Windows 2000 and later.

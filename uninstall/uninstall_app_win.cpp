@@ -9,6 +9,8 @@
 #include "app/unique_handle_win.h"
 #include "system/ansi_text_win.h"
 #include "system/ansi_text.h"
+#include "system/record_key_win.h"
+#include "system/run_lock_win.h"
 #include "system/system_library_win.h"
 #include "uninstall/command_line.h"
 #include "uninstall/progress_dialog_win.h"
@@ -54,7 +56,8 @@ int UninstallApp::ReportRecordProblem(const RecordCheck& check, int languageFlag
     MessageBoxA(nullptr, DescribeRecordProblem(check, languageFlag).c_str(),
                 UninstallString(Text::kCaption, languageFlag), MB_OK | MB_ICONWARNING);
   }
-  const bool nothing = check.state == RecordState::kNoIni || check.state == RecordState::kNoKey;
+  const bool nothing = check.state == RecordState::kNoIni || check.state == RecordState::kNoKey ||
+                       check.state == RecordState::kOtherFolder;
   return nothing ? kExitNothingToUninstall : kExitFailure;
 }
 
@@ -83,6 +86,35 @@ bool UninstallApp::InitInstance() {
     return false;
   }
   const InstallationRecord& record = check.record;
+
+  // One run of this printer at a time: a setup or another uninstall of it first
+  // finishes (unattended, for at most ten minutes).
+  sys::RunLock lock;
+  for (;;) {
+    sys::LockResult locked = lock.Take(record.printerName, silent ? sys::kUnattendedLockWait : 0);
+    if (locked == sys::LockResult::kTaken) break;
+    if (silent || locked == sys::LockResult::kFailed) {
+      SetExitCode(locked == sys::LockResult::kBusy ? kExitAnotherRun : kExitFailure);
+      return false;
+    }
+    std::vector<char> text(record.printerName.size() + 256, '\0');
+    std::snprintf(text.data(), text.size(), UninstallString(Text::kAnotherRun, language), record.printerName.c_str());
+    if (MessageBoxA(nullptr, text.data(), UninstallString(Text::kCaption, language), MB_RETRYCANCEL | MB_ICONWARNING) !=
+        IDRETRY) {
+      SetExitCode(kExitAnotherRun);
+      return false;
+    }
+  }
+
+  // Everything the installation's runs made, as its journal names it (a record of
+  // an older setup has none: its files go by the package's names). Read once the
+  // lock is held: no run changes it any more.
+  sys::RegistryRecordKey key;
+  if (key.Open(check.keyPath, false)) {
+    const sys::JournalState journal = sys::ReadJournal(key);
+    context.journal = sys::EntriesInOrder(journal);
+    context.hasJournal = journal.kept || !journal.entries.empty();
+  }
 
   // The folder this program sits in is to go too: stop holding it as the current one.
   char systemFolder[MAX_PATH] = {};

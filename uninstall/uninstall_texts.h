@@ -22,6 +22,8 @@ enum class Text {
   kRecordKept,
   kFolderKept,         // %s: the folder
   kBadCommandLine,
+  kDefaultNotMoved,    // %s: the printer that was the default
+  kAnotherRun,         // %s: the printer name
 };
 
 // languageFlag nonzero: Chinese.

@@ -178,11 +178,10 @@ install_log_lines() {
 }
 
 # install_log_is FILE WHAT [MONITOR]: FILE is exactly install_log_lines MONITOR, each
-# line ended as the program writes it: CR LF through a text-mode stream, which lands
-# as CR CR LF. No lines: the program never made the file.
+# line ended by one CR LF. No lines: the program never made the file.
 install_log_is() {
   local expected
-  expected=$(install_log_lines "${3:-new}" | sed 's/$/\r\r/'; printf x)
+  expected=$(install_log_lines "${3:-new}" | sed 's/$/\r/'; printf x)
   if [ "$expected" = x ]; then
     [ ! -e "$1" ] || fail "$2: an Install log: $(od -c "$1" 2>&1 | head -16)"
     return

@@ -78,8 +78,9 @@ class Recorder : public driver::Spooler, public driver::InstallerWizard, public 
     std::snprintf(directory, size, "%s", path == DriverPath::kX64 ? "C:\\spool\\x64" : "C:\\spool\\w32x86");
     return true;
   }
-  void StageFiles(DriverPath path, const char* directory) override {
+  bool StageFiles(DriverPath path, const char* directory) override {
     events.push_back(std::string("stage ") + (path == DriverPath::kX64 ? "x64 " : "x86 ") + directory);
+    return true;
   }
   bool RegisterMonitor(const MonitorRecord& m) override {
     events.push_back("monitor " + Text(m.name) + "|" + Text(m.environment) + "|" + Text(m.dllName));

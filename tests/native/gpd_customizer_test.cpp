@@ -198,19 +198,20 @@ TEST(GpdCustomizer, NulInsideATranslatedLineIsDroppedWithIt) {
             Bytes("        *Name: \"Cash Drawer\"\r\nnext\0\r\n"));
 }
 
-TEST(GpdCustomizer, MissingSourceLeavesAnEmptyTarget) {
+// Another run may have taken the source away: the earlier file stays whole.
+TEST(GpdCustomizer, MissingSourceFailsAndLeavesTheTargetAlone) {
   TempDir dir;
   WriteFileBytes(dir.File("out.gpd"), "earlier installation");
-  driver::CustomizeGpd(dir.File("missing.gpd").c_str(), dir.File("out.gpd").c_str(), "PRES.dll",
-                       "P", "", kEnglish);
-  EXPECT_EQ(ReadFileBytes(dir.File("out.gpd")), "");
+  EXPECT_FALSE(driver::CustomizeGpd(dir.File("missing.gpd").c_str(), dir.File("out.gpd").c_str(), "PRES.dll",
+                                    "P", "", kEnglish));
+  EXPECT_EQ(ReadFileBytes(dir.File("out.gpd")), "earlier installation");
 }
 
 TEST(GpdCustomizer, TargetThatCannotBeCreatedIsSkipped) {
   TempDir dir;
   WriteFileBytes(dir.File("in.gpd"), "*ResourceDLL: x\r\n");
-  driver::CustomizeGpd(dir.File("in.gpd").c_str(), dir.File("no/such/dir/out.gpd").c_str(),
-                       "PRES.dll", "P", "", kEnglish);
+  EXPECT_FALSE(driver::CustomizeGpd(dir.File("in.gpd").c_str(), dir.File("no/such/dir/out.gpd").c_str(),
+                                    "PRES.dll", "P", "", kEnglish));
   EXPECT_FALSE(testing_support::FileExists(dir.File("no/such/dir/out.gpd")));
   EXPECT_EQ(ReadFileBytes(dir.File("in.gpd")), "*ResourceDLL: x\r\n");
 }

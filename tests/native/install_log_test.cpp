@@ -11,12 +11,9 @@ using testing_support::ReadFileBytes;
 using testing_support::TempDir;
 using testing_support::WriteFileBytes;
 
-// Text mode turns each line feed into CR LF on Windows only.
-#ifdef _WIN32
-const std::string kLineEnd = "\r\r\n";
-#else
+// Every message ends in exactly one CR LF, on Windows too (no text-mode stream
+// adds a CR of its own).
 const std::string kLineEnd = "\r\n";
-#endif
 
 TEST(InstallLog, MessagesAreAppendedAsFormatted) {
   TempDir dir;

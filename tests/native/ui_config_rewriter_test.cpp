@@ -170,11 +170,11 @@ TEST(UiConfigRewriter, FileThatEndsInALineFeedGivesItsLastLineOnce) {
   EXPECT_EQ(Rewrite("a=1\r\nLogo=1,2,3,4,x.bmp\r\n"), "a=1\r\nLogo=1, 2, 3, 4, C:\\Drv\\x.bmp\r\n");
 }
 
-TEST(UiConfigRewriter, MissingSourceLeavesAnEmptyTarget) {
+TEST(UiConfigRewriter, MissingSourceFailsAndLeavesTheTargetAlone) {
   TempDir dir;
   WriteFileBytes(dir.File("PUIConfig.txt"), "old");
-  driver::RewriteUIConfig(dir.File("none.txt").c_str(), dir.File("PUIConfig.txt").c_str(), "C:\\D");
-  EXPECT_EQ(ReadFileBytes(dir.File("PUIConfig.txt")), "");
+  EXPECT_FALSE(driver::RewriteUIConfig(dir.File("none.txt").c_str(), dir.File("PUIConfig.txt").c_str(), "C:\\D"));
+  EXPECT_EQ(ReadFileBytes(dir.File("PUIConfig.txt")), "old");
 
   WriteFileBytes(dir.File("UIConfig.txt"), "Logo=1,2,3,4,a\r\n");
   driver::RewriteUIConfig(dir.File("UIConfig.txt").c_str(), dir.File("no/dir/x.txt").c_str(), "C:\\D");

@@ -19,17 +19,35 @@ class FakeSource : public RecordSource {
     *name = iniName;
     return !iniName.empty();
   }
-  bool KeyExists(const std::string& subKey) override { return keyExists && subKey == "SOFTWARE\\" + iniName; }
-  ValueRead ReadString(const std::string&, const char* name, std::string* text) override {
+  bool KeyExists(const std::string& subKey) override {
+    return (keyExists && subKey == "SOFTWARE\\" + keyName) || others.count(subKey) > 0;
+  }
+  ValueRead ReadString(const std::string& subKey, const char* name, std::string* text) override {
+    if (others.count(subKey)) {
+      auto it = others[subKey].find(name);
+      if (it == others[subKey].end()) return ValueRead::kMissing;
+      *text = it->second;
+      return ValueRead::kFound;
+    }
+    if (!KeyExists(subKey)) return ValueRead::kMissing;
     if (odd.count(name)) return odd[name];
     auto it = values.find(name);
     if (it == values.end()) return ValueRead::kMissing;
     *text = it->second;
     return ValueRead::kFound;
   }
+  std::vector<std::string> SoftwareKeyNames() override {
+    std::vector<std::string> names = {"Microsoft"};
+    if (keyExists) names.push_back(keyName);
+    for (const auto& other : others) names.push_back(other.first.substr(9));
+    return names;
+  }
 
   std::string iniName = "P";
+  std::string keyName = "P";
   bool keyExists = true;
+  // Other records under SOFTWARE, by key path, with their values.
+  std::map<std::string, std::map<std::string, std::string>> others;
   std::map<std::string, std::string> values = {
       {"PrinterDriver", "P Driver"},       {"MonitorName", "P Monitor"},
       {"PortName", "P PORT:"},             {"Language", "English"},
@@ -66,6 +84,7 @@ TEST(UninstallRecord, TheShortcutIsOptional) {
 TEST(UninstallRecord, NoIniOrNoKeyIsNothingToUninstall) {
   FakeSource noIni;
   noIni.iniName.clear();
+  noIni.keyExists = false;
   RecordCheck check = ReadInstallationRecord("C:\\Dest", noIni);
   EXPECT_EQ(check.state, RecordState::kNoIni);
   EXPECT_EQ(DescribeRecordProblem(check, 0),
@@ -80,7 +99,35 @@ TEST(UninstallRecord, NoIniOrNoKeyIsNothingToUninstall) {
 
   FakeSource badName;
   badName.iniName = "a\\b";
+  badName.keyExists = false;
   EXPECT_EQ(ReadInstallationRecord("C:\\Dest", badName).state, RecordState::kBadName);
+}
+
+// The registry decides, not the ini beside the program: an installation cut off
+// before it wrote Uninstall.ini is found by its folder, and an ini that names
+// another installation's record (edited, or left by another printer) is passed by.
+TEST(UninstallRecord, TheRecordIsFoundByItsFolder) {
+  FakeSource noIni;
+  noIni.iniName.clear();
+  noIni.keyName = "打印机";
+  RecordCheck check = ReadInstallationRecord("c:\\dest", noIni);
+  ASSERT_EQ(check.state, RecordState::kComplete);
+  EXPECT_EQ(check.record.printerName, "打印机");
+  EXPECT_EQ(check.keyPath, "SOFTWARE\\打印机");
+
+  FakeSource steered;
+  steered.iniName = "Q";
+  steered.others["SOFTWARE\\Q"] = {{"PrinterDriver", "Q Driver"}, {"Program Directory", "C:\\Other"}};
+  check = ReadInstallationRecord("C:\\Dest", steered);
+  ASSERT_EQ(check.state, RecordState::kComplete);
+  EXPECT_EQ(check.record.printerName, "P");
+
+  steered.keyExists = false;
+  check = ReadInstallationRecord("C:\\Dest", steered);
+  EXPECT_EQ(check.state, RecordState::kOtherFolder);
+  EXPECT_EQ(DescribeRecordProblem(check, 0),
+            "There is nothing to uninstall from this folder: the registry key HKEY_LOCAL_MACHINE\\SOFTWARE\\Q "
+            "belongs to the installation in C:\\Other.");
 }
 
 // Every problem is named, in the recorded language; a damaged path counts too.

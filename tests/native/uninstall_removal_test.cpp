@@ -50,6 +50,10 @@ class FakeMachine : public RemovalSystem {
     *out = ports;
     return 0;
   }
+  unsigned long ListMonitors(std::vector<std::string>* out) override {
+    out->assign(monitorEnvironments.begin(), monitorEnvironments.end());
+    return 0;
+  }
   unsigned long RemovePort(const std::string& monitor, const std::string& port) override {
     calls.push_back("delete port " + port + " of " + monitor);
     return Error("port " + port);
@@ -195,12 +199,13 @@ TEST(UninstallRemoval, EverythingGoesInAnOrderThatNeverStrandsAPrinter) {
   EXPECT_TRUE(m.Called(std::string("delete ") + kDest + "\\Left.bmp"));
   EXPECT_TRUE(m.Called(std::string("delete ") + kDest + "\\Logo.bmp"));
   EXPECT_FALSE(m.Called(std::string("delete ") + kDest + "\\UNIDRV.DLL"));  // not kept after an installation
-  // The record last: the list entry, the key, the ini, then the running uninstaller
-  // and its folder, which wait for the restart in that order.
+  // The record last: the ini, the list entry, the key (killed before it, a later
+  // run still finds the record), then the running uninstaller's folder, which waits
+  // for the restart after the uninstaller itself.
   const size_t entry = m.Index("delete key SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\P Printer Driver");
-  EXPECT_LT(m.Index(std::string("delete ") + kDest + "\\Left.bmp"), entry);
+  EXPECT_LT(m.Index(std::string("delete ") + kDest + "\\Left.bmp"), m.Index(std::string("delete ") + kDest + "\\Uninstall.ini"));
+  EXPECT_LT(m.Index(std::string("delete ") + kDest + "\\Uninstall.ini"), entry);
   EXPECT_LT(entry, m.Index("delete key SOFTWARE\\P"));
-  EXPECT_LT(m.Index("delete key SOFTWARE\\P"), m.Index(std::string("delete ") + kDest + "\\Uninstall.ini"));
   EXPECT_LT(m.Exactly(std::string("later ") + kOwn), m.Exactly(std::string("later ") + kDest));
   EXPECT_EQ(m.calls.back(), std::string("later ") + kDest);
   EXPECT_TRUE(report.recordRemoved);

@@ -38,7 +38,7 @@ has "^EXIT $(step 'wait-exit 30000') code=0\$"
 lacks '^MSGBOX '
 flush_registry
 
-expected_log=$({ install_log_lines missing; echo "AddPrinter Error=87"; } | sed 's/$/\r\r/'; printf x)
+expected_log=$({ install_log_lines missing; echo "AddPrinter Error=87"; } | sed 's/$/\r/'; printf x)
 [ "$(cat "$install_log" 2>/dev/null; printf x)" = "$expected_log" ] ||
   fail "Install log: $(od -c "$install_log" 2>&1 | head -20)"
 

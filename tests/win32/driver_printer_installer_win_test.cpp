@@ -342,7 +342,7 @@ void AddExistingPrinter(const std::string& name) {
   ClosePrinter(printer);
 }
 
-std::string LineEnd() { return "\r\r\n"; }  // a "\r\n" message in text mode
+std::string LineEnd() { return "\r\n"; }  // each message ends in one CR LF
 
 // One installation: configured names unique to the test, the sample package in a
 // source folder, the wizard served on this thread, the page confirmed when it is

@@ -11,6 +11,7 @@
 #include "payload/archive.h"
 #include "payload/entry_decoder.h"
 #include "payload/payload_resource_win.h"
+#include "system/redirection_off_win.h"
 #include "win_support.h"
 
 using namespace driver;
@@ -49,19 +50,6 @@ std::string DriverDirectory(const char* environment) {
   return directory;
 }
 
-// File-system redirection off for this thread while it lives, where there is any
-// (a 32-bit process on 64-bit Windows); elsewhere the call fails and changes nothing.
-class RedirectionOff {
- public:
-  RedirectionOff() : off_(Wow64DisableWow64FsRedirection(&saved_) != FALSE) {}
-  ~RedirectionOff() {
-    if (off_) Wow64RevertWow64FsRedirection(saved_);
-  }
-
- private:
-  PVOID saved_ = nullptr;
-  bool off_;
-};
 
 std::string SystemDirectory() {
   char directory[MAX_PATH] = {};
@@ -120,7 +108,7 @@ TEST_F(DriverStaging, SixtyFourBitPathStagesTwinsForTheDllEntriesOnly) {
   // which must not get them.
   std::string system = SystemDirectory();
   {
-    RedirectionOff off;
+    sys::RedirectionOff off;
     EXPECT_EQ(ReadAll(system + "\\PMon.dll"), Package("Rillo80PrinterMon.dll.x64"));
     EXPECT_EQ(ReadAll(system + "\\PMonUI.dll"), Package("Rillo80PrinterMonUI.dll.x64"));
   }
