@@ -37,9 +37,14 @@ int CreateFolderPath(const char* path, InstallationSession* session) {
   // "D:" alone names the drive (its current folder): it must be there.
   if (GetFileAttributesA(whole.substr(0, 2).c_str()) == INVALID_FILE_ATTRIBUTES) return 0;
   for (const std::string& level : levels) {
-    if (IsFolder(level)) continue;
+    const DWORD attributes = GetFileAttributesA(level.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES) {
+      if (attributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+      return 0;  // a file of that name cannot hold the folders below it
+    }
+    // Recorded only when it is really to be made: a rollback must never touch a
+    // file or folder that was there.
     if (session && !session->WillCreateFolder(level)) return -1;
-    // A level that exists as a file cannot hold the folders below it.
     if (!CreateDirectoryA(level.c_str(), nullptr) && !IsFolder(level)) return 0;
   }
   return 1;

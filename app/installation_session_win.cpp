@@ -126,7 +126,7 @@ bool InstallationSession::Undo(const std::vector<sys::JournalEntry>& entries, bo
   if (lines) {
     for (auto entry = entries.rbegin(); entry != entries.rend(); ++entry) lines->push_back("undone: " + Describe(*entry));
     for (const uninstall::Failure& failure : report.failures) {
-      lines->push_back("could not undo: " + failure.object + " (error " + std::to_string(failure.error) + ")");
+      lines->push_back("could not undo: " + uninstall::DescribeFailure(failure));
     }
     if (!report.defaultNotMoved.empty())
       lines->push_back("the default printer " + report.defaultNotMoved + " had no other printer to go to");
@@ -176,6 +176,9 @@ bool InstallationSession::Begin() {
   if (journal_.begun()) return true;
   if (!key_.IsOpen() && !key_.Open(RecordKeyPath(names_.printerName), true)) return false;
   if (!journal_.Begin(before_, plan_.kind != RunKind::kNew)) return false;
+  // Over an installation of a setup that kept no journal: its files are known by
+  // the package's names only, and the uninstaller looks for them so.
+  if (plan_.kind != RunKind::kNew && !before_.kept) key_.WriteDword(sys::kOlderFilesValue, 1);
   if (plan_.kind == RunKind::kNew && haveValues_) {
     sys::RegistryRecordStore store;
     sys::WriteRecordValues(values_.View(), store);
@@ -189,7 +192,9 @@ bool InstallationSession::Record(const sys::JournalEntry& entry) {
 
 bool InstallationSession::WillCreateFolder(const std::string& path) {
   if (!Begin()) return false;
-  if (journal_.Find(sys::JournalKind::kFolder, path)) return true;
+  // Asked only for a folder that is not there: whatever an earlier run recorded of
+  // it, this run makes it now, and a rollback of this run takes it away again.
+  if (journal_.Find(sys::JournalKind::kFolder, path, true)) return true;
   sys::JournalEntry entry;
   entry.kind = sys::JournalKind::kFolder;
   entry.name = path;
@@ -204,12 +209,14 @@ bool InstallationSession::WillWriteFile(const char* path, bool native) {
     sys::RedirectionOff off(native);
     exists = GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
   }
-  if (journal_.Find(sys::JournalKind::kFile, name)) {
+  // There, and recorded by this run or an earlier one: ours, written anew. There and
+  // not recorded: somebody else's, never taken away again. Not there: this run
+  // makes it, whatever an earlier run recorded of that name.
+  if (exists ? journal_.Find(sys::JournalKind::kFile, name) != 0
+             : journal_.Find(sys::JournalKind::kFile, name, true) != 0) {
     written_.insert({Folded(name), native});
     return true;
   }
-  // A file that was there before and is no installation's of ours is not taken
-  // away again.
   if (exists) return true;
   sys::JournalEntry entry;
   entry.kind = sys::JournalKind::kFile;

@@ -210,7 +210,7 @@ int RunUnattendedSetup(const SetupOptions& options, const unsigned char* payload
     // An update stays where the installation is.
     const std::string recorded = session.Recorded("Program Directory");
     if (options.hasFolder && !recorded.empty() && !sys::EqualsIgnoringAsciiCase(recorded.c_str(), folder.c_str()))
-      return Finish(log, setup_exit::kBadCommandLine,
+      return Finish(log, setup_exit::kUnusableFolder,
                     "Destination folder \"" + folder + "\": the printer is installed in \"" + recorded +
                         "\"; an update stays there (/ADD installs another printer)");
     if (!recorded.empty()) folder = recorded;

@@ -125,6 +125,8 @@ JournalState ReadJournal(RecordKeyAccess& key) {
     if (state.inProgress) state.runStart = key.ReadDword(kRunStartValue, &start) && start > 0 ? start : 1;
   }
   key.ReadString(kVersionValue, &state.version);
+  unsigned long older = 0;
+  state.olderFiles = key.ReadDword(kOlderFilesValue, &older) && older != 0;
   std::vector<std::string> names;
   if (!key.ValueNames(&names)) return state;
   for (const std::string& name : names) {
@@ -186,8 +188,9 @@ void InstallationJournal::Resume(const JournalState& state) {
   begun_ = true;
 }
 
-unsigned InstallationJournal::Find(JournalKind kind, const std::string& name) const {
+unsigned InstallationJournal::Find(JournalKind kind, const std::string& name, bool thisRunOnly) const {
   for (const auto* entries : {&earlier_, &run_}) {
+    if (thisRunOnly && entries == &earlier_) continue;
     for (const auto& numbered : *entries) {
       const JournalEntry& entry = numbered.second;
       if (entry.kind != kind || entry.name.size() != name.size()) continue;

@@ -64,6 +64,9 @@ constexpr char kStateComplete[] = "complete";
 constexpr char kRunStartValue[] = "Run Start";
 constexpr char kVersionValue[] = "Version";
 constexpr char kPublisherValue[] = "Publisher";
+// REG_DWORD 1: a run went over an installation of an older setup, which kept no
+// journal; what that one placed is known only by the package's names.
+constexpr char kOlderFilesValue[] = "Older Setup Files";
 
 // One open record key, read and written as the journal needs. Every call says
 // whether it worked; nothing is cached.
@@ -83,6 +86,7 @@ class RecordKeyAccess {
 
 struct JournalState {
   bool kept = false;          // the record keeps a journal (an older setup's does not)
+  bool olderFiles = false;    // ... begun over an older setup's installation
   bool inProgress = false;    // a run began and never finished
   bool overEarlier = false;   // ... and went over a complete installation
   unsigned runStart = 0;      // its first entry
@@ -117,8 +121,8 @@ class InstallationJournal {
   // Rewrites an entry of this run or of an earlier one (a file this run wrote anew).
   bool Update(unsigned number, const JournalEntry& entry);
   // The number of the entry of that kind naming path (without regard to case), in
-  // this run or an earlier one; 0 when there is none.
-  unsigned Find(JournalKind kind, const std::string& name) const;
+  // this run or an earlier one (thisRunOnly: in this run); 0 when there is none.
+  unsigned Find(JournalKind kind, const std::string& name, bool thisRunOnly = false) const;
   // An entry that names nothing any more (a file that is gone), of this run or an
   // earlier one.
   void Drop(unsigned number);

@@ -100,6 +100,12 @@ class Removal {
   // recorded name (the uninstaller), and those the journal names (a printer the
   // spooler holds only half-made has no driver to go by).
   bool RemovePrinters() {
+    // A rollback of a run that made no printer needs no spooler (it may be the one
+    // that failed).
+    if (!installation() && Journaled(sys::JournalKind::kPrinter).empty()) {
+      spoolerKnown_ = true;
+      return true;
+    }
     std::vector<PrinterInfo> printers;
     if (const unsigned long error = system_.ListPrinters(&printers)) {
       // Without the list nothing shows which printers still need the driver.
@@ -211,6 +217,9 @@ class Removal {
   // True when every monitor to go is gone (or was never registered) and its DLLs
   // may go too.
   bool RemovePortsAndMonitors() {
+    if (!installation() && Journaled(sys::JournalKind::kPort).empty() &&
+        Journaled(sys::JournalKind::kMonitor).empty())
+      return true;
     std::vector<PortInfo> ports;
     if (const unsigned long error = system_.ListPorts(&ports)) {
       Fail(Step::kListPorts, "", error);
@@ -296,7 +305,7 @@ class Removal {
       if (!r_.shortcutPath.empty()) RemoveFile(r_.shortcutPath, false, false);
       if (!r_.startMenuFolder.empty()) RemoveEmptyFolder(r_.startMenuFolder);
       RemoveDataFolder();
-      if (!context_.hasJournal) RemoveKeptFiles();
+      if (!context_.hasJournal || context_.olderFiles) RemoveKeptFiles();
     }
     for (auto entry = context_.journal.rbegin(); entry != context_.journal.rend(); ++entry) {
       if (entry->kind != sys::JournalKind::kFolder) continue;
@@ -336,6 +345,7 @@ class Removal {
       report_.keptFolders.push_back(folder);
       return;
     }
+    if (error == error::kDirectory) return;  // a file of that name now: not ours to take
     Fail(Step::kFolder, folder, error);
   }
 
@@ -345,7 +355,7 @@ class Removal {
   // folder; nothing else of ours is there. On Windows XP it is the destination
   // folder itself, which the files' removal empties.
   void RemoveDataFolder() {
-    if (!context_.hasJournal) {
+    if (!context_.hasJournal || context_.olderFiles) {
       for (const std::string& entry : context_.packageEntries) {
         if (entry.find("OmbraPrinter.ini") != std::string::npos)
           RemoveFile(r_.dataFolder + "\\" + entry, false, false);
@@ -475,6 +485,12 @@ std::string Format(const char* format, const std::string& argument) {
 RemovalReport RemoveInstallation(const InstallationRecord& record, const RemovalContext& context,
                                  RemovalSystem& system, ProgressSink* progress) {
   return Removal(record, context, system, progress).Run();
+}
+
+std::string DescribeFailure(const Failure& failure) {
+  std::string text = StepName(failure.step, 0);
+  if (!failure.object.empty()) text += " \"" + failure.object + "\"";
+  return text + ": error " + std::to_string(failure.error);
 }
 
 int ExitCodeFor(const RemovalReport& report) {

@@ -24,6 +24,7 @@ constexpr unsigned long kAccessDenied = 5;
 constexpr unsigned long kInvalidParameter = 87;
 constexpr unsigned long kSharingViolation = 32;
 constexpr unsigned long kDirNotEmpty = 145;
+constexpr unsigned long kDirectory = 267;  // not a folder
 constexpr unsigned long kUnknownPort = 1796;
 constexpr unsigned long kUnknownPrinterDriver = 1797;
 constexpr unsigned long kInvalidPrinterName = 1801;
@@ -159,6 +160,9 @@ struct RemovalContext {
   // for kRun, the run's) objects. hasJournal: the record keeps one.
   std::vector<sys::JournalEntry> journal;
   bool hasJournal = false;
+  // The journal began over an older setup's installation: its files go by the
+  // package's names too.
+  bool olderFiles = false;
   // kRun: the run made the record, which goes at the end too.
   bool removeRecord = false;
 };
@@ -168,6 +172,9 @@ extern const char kRunOnceValueName[];
 
 RemovalReport RemoveInstallation(const InstallationRecord& record, const RemovalContext& context,
                                  RemovalSystem& system, ProgressSink* progress);
+
+// One failure in English words ("removing the port \"P PORT:\": error 5"), for a log.
+std::string DescribeFailure(const Failure& failure);
 
 // 1603 when a step failed, else 3010 when something waits for a restart (the
 // uninstaller's own file alone does not count), else 0.

@@ -114,6 +114,7 @@ bool UninstallApp::InitInstance() {
     const sys::JournalState journal = sys::ReadJournal(key);
     context.journal = sys::EntriesInOrder(journal);
     context.hasJournal = journal.kept || !journal.entries.empty();
+    context.olderFiles = journal.olderFiles;
   }
 
   // The folder this program sits in is to go too: stop holding it as the current one.

@@ -159,6 +159,52 @@ unattended() {
   [ $rc -eq "$code" ] || fail "$what: exit $rc, expected $code: $(tail -3 "$E2E_WORK/$what.out")"
 }
 
+# exit_via_robot CODE WHAT PROGRAM ARGS...: PROGRAM run by the robot, which reads its
+# whole exit code (Wine hands the shell only the low 8 bits: 3010 would be 194).
+exit_via_robot() {
+  local code=$1 what=$2 program=$3 arg
+  shift 3
+  {
+    printf 'start %s' "$(as_word "$program")"
+    for arg in "$@"; do printf ' %s' "$(as_word "$arg")"; done
+    printf '\nwait-exit 120000\n'
+  } >"$E2E_WORK/$what.txt"
+  robot "$what"
+  local got
+  got=$(sed -nE 's/^EXIT [0-9]+ code=([0-9]+)$/\1/p' "$record")
+  [ "$got" = "$code" ] || fail "$what: exit code \"$got\", expected $code"
+}
+
+# killed_at TEXT WHAT ARGS...: setup.exe ARGS with Wine's spooler trace on, killed
+# with everything else in the prefix the moment a trace line holds TEXT (a whole
+# unattended installation takes a fraction of a second: only the trace is fast
+# enough to stop it at a chosen call).
+killed_at() {
+  local text=$1 what=$2 line
+  shift 2
+  rm -f "$E2E_WORK/$what.killed"
+  (WINEDEBUG=trace+winspool wine_run setup.exe "$@" 2>&1) | while IFS= read -r line; do
+    if [[ $line == *"$text"* ]]; then
+      WINEPREFIX=$E2E_PREFIX timeout 30 wineserver -k
+      printf '%s\n' "$line" >"$E2E_WORK/$what.killed"
+      break
+    fi
+  done
+  flush_registry
+  [ -s "$E2E_WORK/$what.killed" ] || fail "$what: the run ended before it reached \"$text\""
+}
+
+# package_with_version DIR VERSION: a copy of the tree's package in DIR whose
+# Setup.ini says VERSION (and a publisher), listed in its package.list.
+package_with_version() {
+  rm -rf "$1" && mkdir -p "$1" && cp "$package_dir"/* "$1/" || { fail "copy of the package into $1"; return 1; }
+  printf '[Setup]\r\nVersion=%s\r\nPublisher=Rillo Printing Co.\r\n' "$2" >"$1/Setup.ini"
+  grep -qx 'Setup.ini' "$1/package.list" || printf 'Setup.ini\n' >>"$1/package.list"
+}
+
+# port_target: the Target of the configured port under the monitor's key ("" none).
+port_target() { reg_value "$monitor_key\\Ports\\$port" Target; }
+
 # monitor_ports: the ports the monitor keeps under its key, one a line, sorted.
 monitor_ports() {
   flush_registry
@@ -252,8 +298,11 @@ check_installed() {
 
   local record_key="HKLM\\SOFTWARE\\$printer" v=$path_record_view
   values=$(prefix_reg query "$record_key" $v)
-  [ "$(grep -c '    REG_SZ    ' <<<"$values")" -eq 10 ] ||
+  # The ten values of the uninstaller's contract, beside the journal's own: the
+  # state (complete), and Version and Publisher when the package says them.
+  [ "$(grep '    REG_SZ    ' <<<"$values" | grep -cvE '^    (Installation|Version|Publisher)    ')" -eq 10 ] ||
     fail "$lang: the uninstall record has not ten string values: $values"
+  expect_in "$values" "$record_key" Installation "REG_SZ complete"
   # Where a prefix has two views the record is in the 64-bit one only (the program
   # asks for it explicitly).
   [ -n "$v" ] && prefix_has_key "$record_key" /reg:32 && fail "$lang: the uninstall record is in the 32-bit view"
@@ -303,3 +352,50 @@ check_kept() {
   [ ! -e "$dest/Logo.bmp" ] || fail "$lang: Logo.bmp stayed"
 }
 
+# --- Whole-prefix comparisons: what a run leaves behind ---------------------------
+
+# snapshot NAME: the prefix's registry, one "[key] value" line each, and drive C:'s
+# tree, one "type path" line each, both sorted.
+snapshot() {
+  flush_registry
+  local reg
+  for reg in system user; do
+    awk -v hive="$reg" '
+      /^\[/ { key = $0; sub(/\] [0-9]+$/, "]", key); print hive " " key; next }
+      /^#/ || /^$/ || /^WINE REGISTRY/ || /^;;/ { next }
+      { print hive " " key " " $0 }' "$E2E_PREFIX/$reg.reg"
+  done | sort >"$E2E_WORK/$1.reg"
+  (cd "$drive_c" && find . -printf '%y %p\n' | sort) >"$E2E_WORK/$1.files"
+}
+
+# restart: Wine's restart, which carries out pending deletions and RunOnce.
+restart() {
+  local loader=/usr/lib/wine/wine
+  [ "$WINE_ARCH" = win64 ] && loader=/usr/lib/wine/wine64
+  flush_registry
+  WINEPREFIX=$E2E_PREFIX WINEDEBUG=-all timeout 120 "$loader" wineboot -r >/dev/null 2>&1
+  flush_registry
+}
+
+# wine_noise: the lines of a "before" / "after" difference that are not the
+# installation's. Wine's restart rewrites its display device classes; its spooler
+# makes the Version-3 driver keys of both environments and the per-user Devices,
+# PrinterPorts and Windows keys when first used and leaves them, empty, when the last
+# printer goes; its shell link code makes two keys of its own. Kept on purpose:
+# C:\InstallPrinter.txt, the Install log every installation appends to.
+wine_noise() {
+  grep -vE '^[<>] system \[System\\\\CurrentControlSet\\\\Control\\\\Class\\\\' |
+    grep -vxE '> system \[System(\\\\[^]\\]+)*\\\\Environments\\\\Windows (NT x86|x64)\\\\Drivers\\\\Version-3\]' |
+    grep -vxE '> user \[Software\\\\Microsoft\\\\Windows NT\\\\CurrentVersion\\\\(Devices|PrinterPorts|Windows)\]' |
+    grep -vxE '> user \[Software\\\\Wine\\\\(FileOpenAssociations|MenuFiles)\]' |
+    grep -vxE '> f \./InstallPrinter\.txt'
+}
+
+# same NAME1 NAME2: the two snapshots differ only by wine_noise.
+same() {
+  local what left
+  for what in reg files; do
+    left=$(diff "$E2E_WORK/$1.$what" "$E2E_WORK/$2.$what" | grep -E '^[<>]' | wine_noise)
+    [ -z "$left" ] || fail "$1 -> $2: $what differ: $(head -20 <<<"$left")"
+  done
+}

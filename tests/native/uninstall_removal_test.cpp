@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "system/install_journal.h"
 #include "uninstall/removal.h"
 
 namespace {
@@ -51,7 +52,7 @@ class FakeMachine : public RemovalSystem {
     return 0;
   }
   unsigned long ListMonitors(std::vector<std::string>* out) override {
-    out->assign(monitorEnvironments.begin(), monitorEnvironments.end());
+    out->clear();
     return 0;
   }
   unsigned long RemovePort(const std::string& monitor, const std::string& port) override {
@@ -245,6 +246,10 @@ TEST(UninstallRemoval, APrinterThatStaysKeepsTheDriverAndTheRecord) {
   EXPECT_EQ(report.failures[0].step, Step::kPrinter);
   EXPECT_EQ(report.failures[0].object, "P (1)");
   EXPECT_FALSE(m.Called("delete driver"));
+  // What it prints through stays with it: port, monitor, the monitor's DLLs.
+  EXPECT_FALSE(m.Called("delete port"));
+  EXPECT_FALSE(m.Called("delete monitor"));
+  EXPECT_FALSE(m.Called("delete native"));
   EXPECT_FALSE(m.Called("delete key"));
   EXPECT_FALSE(m.Called(std::string("delete ") + kDest + "\\Uninstall.ini"));
   EXPECT_FALSE(report.recordRemoved);
@@ -369,6 +374,84 @@ TEST(UninstallRemoval, DriverFilesNoOtherDriverUses) {
   EXPECT_FALSE(windows.Called("delete driver P Driver / Windows NT x86 alone"));
   EXPECT_FALSE(windows.Called("delete C:\\spool\\w32x86\\3\\"));  // the spooler's business there
   EXPECT_TRUE(windows.Called("delete C:\\spool\\w32x86\\P.gpd"));
+}
+
+sys::JournalEntry Journaled(sys::JournalKind kind, const std::string& name, const std::string& other = "") {
+  sys::JournalEntry entry;
+  entry.kind = kind;
+  entry.name = name;
+  entry.other = other;
+  return entry;
+}
+
+// A rollback takes away what the run made and nothing of what was there: the
+// earlier installation's printer, port and monitor stay; a half-made printer goes by
+// its name; the default goes back to the printer it was taken from.
+TEST(UninstallRemoval, ARollbackTakesOnlyWhatTheRunMade) {
+  FakeMachine m = Installed();
+  m.printers.push_back({"P (2)", ""});  // killed inside AddPrinter: no driver yet
+  m.defaultPrinter = "P (2)";
+  m.drivers["Windows NT x86"].push_back({"Q Driver", {"Q.gpd"}});
+  m.files.insert("C:\\New\\a.txt");
+  RemovalContext c = Context();
+  c.ownProgramPath = "C:\\Downloads\\setup.exe";
+  c.scope = RemovalScope::kRun;
+  c.hasJournal = true;
+  c.journal = {Journaled(sys::JournalKind::kFolder, "C:\\New"), Journaled(sys::JournalKind::kFile, "C:\\New\\a.txt"),
+               Journaled(sys::JournalKind::kDriver, "Q Driver", "Windows NT x86"),
+               Journaled(sys::JournalKind::kPrinter, "P (2)"),
+               Journaled(sys::JournalKind::kDefaultPrinter, "P (2)", "P Office")};
+  m.errors["driver Windows NT x86"] = error::kPrinterDriverInUse;
+  RemovalReport report = RemoveInstallation(Record(), c, m, nullptr);
+  EXPECT_EQ(report.removedPrinters, std::vector<std::string>{"P (2)"});
+  EXPECT_LT(m.Index("default P Office"), m.Index("delete printer P (2)"));
+  EXPECT_FALSE(m.Called("delete driver P Driver"));
+  EXPECT_FALSE(m.Called("delete port"));
+  EXPECT_FALSE(m.Called("delete monitor"));
+  EXPECT_FALSE(m.Called("delete native"));
+  EXPECT_LT(m.Index("delete C:\\New\\a.txt"), m.Index("rmdir C:\\New"));
+  EXPECT_FALSE(m.Called("delete key"));
+  // A driver still in use has no second run to wait for: it is a failure.
+  EXPECT_FALSE(m.Called("runonce"));
+  ASSERT_EQ(report.failures.size(), 1u);
+  EXPECT_EQ(DescribeFailure(report.failures[0]), "removing the driver \"Q Driver (Windows NT x86)\": error 3001");
+
+  // A run that made no spooler object needs no spooler to be undone, and a new
+  // installation's record goes with it.
+  FakeMachine down = Installed();
+  down.listPrintersError = 1722;
+  c.journal = {Journaled(sys::JournalKind::kFolder, "C:\\New"),
+               Journaled(sys::JournalKind::kRegistryKey, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\P Printer Driver")};
+  c.removeRecord = true;
+  report = RemoveInstallation(Record(), c, down, nullptr);
+  EXPECT_TRUE(report.failures.empty());
+  EXPECT_FALSE(down.Called("list printers"));
+  EXPECT_LT(down.Index("delete key SOFTWARE\\Microsoft"), down.Index("delete key SOFTWARE\\P"));
+  EXPECT_TRUE(report.recordRemoved);
+}
+
+// The uninstaller with a journal: what it names goes (the package's names no longer
+// decide), the recorded printer goes by its name too, and a default printer that has
+// nowhere to go is said, not failed.
+TEST(UninstallRemoval, TheJournalNamesWhatTheUninstallerRemoves) {
+  FakeMachine m;
+  m.printers = {{"P", ""}};
+  m.defaultPrinter = "P";
+  m.drivers = {{"Windows NT x86", {}}};
+  m.files = {std::string(kDest) + "\\Tool.exe", std::string(kDest) + "\\Left.bmp", std::string(kDest) + "\\Uninstall.ini"};
+  RemovalContext c = Context();
+  c.hasJournal = true;
+  c.journal = {Journaled(sys::JournalKind::kFile, std::string(kDest) + "\\Tool.exe"),
+               Journaled(sys::JournalKind::kFile, std::string(kDest) + "\\Uninstall.ini")};
+  const RemovalReport report = RemoveInstallation(Record(), c, m, nullptr);
+  EXPECT_TRUE(report.failures.empty());
+  EXPECT_EQ(report.removedPrinters, std::vector<std::string>{"P"});
+  EXPECT_EQ(report.defaultNotMoved, "P");
+  EXPECT_TRUE(m.Called(std::string("delete ") + kDest + "\\Tool.exe"));
+  EXPECT_FALSE(m.Called(std::string("delete ") + kDest + "\\Left.bmp"));  // not the journal's: not ours
+  EXPECT_EQ(ExitCodeFor(report), kExitSuccess);
+  EXPECT_NE(SummaryText(report, Record(), 0).find("\"P\" was the default printer and no other printer could take its place."),
+            std::string::npos);
 }
 
 TEST(UninstallRemoval, KeptPackageFilesAreThePicturesAndPrograms) {

@@ -7,10 +7,22 @@
 # - Chinese (/LANG=CN) under the Chinese locale, /NODEFAULT and /D= with blanks and
 #   Chinese characters: the record in Chinese, the folder as typed, not the default
 #   printer;
+# - 13 when the spooler refuses (its provider switched off), in a fresh prefix: the
+#   run undoes everything it had made, the prefix is as before but for the Install
+#   log;
+# - the same setup again: an update in place, still one printer;
+# - two versions of the package built with the kit (Setup.ini): the newer updates in
+#   place (the printer, its port's target and the record stay one, the entry of the
+#   list of installed programs shows the new version); the older one, and the
+#   sample without a version, are refused with 14 and change nothing;
+# - the monitor DLL held open by another program: the update places the new DLL
+#   beside it for the restart and ends with 3010; after the restart it is in place;
 # - 10 for an unknown option and for a port the spooler lacks, 11 for a program
 #   without a package and for a damaged package, 4 for a package whose printer name
-#   start-up refuses, 12 for a folder on a drive that does not exist, 13 when the
-#   spooler refuses (its provider switched off): nothing installed by any of them;
+#   start-up refuses, 12 for a folder on a drive that does not exist (and for one that
+#   is not where the printer is installed): nothing installed by any of them;
+# - two runs at once in a fresh prefix: one waits for the other, one printer, the
+#   printer description and the UI configuration whole;
 # - the 80 mm Kelo-80-Series built with the vendor kit, installed unattended beside
 #   the 58 mm printer, then both uninstalled unattended, one after the other;
 # - /? shows the usage in a message box (the robot reads it) and ends with 0.
@@ -21,8 +33,18 @@ tool=${PAYLOAD_TOOL:?}
 
 log_file=$E2E_WORK/prefix/drive_c/unattended.txt
 
-# English, everything by default but the log.
+# The spooler refuses: everything the run made is undone.
 fresh_prefix
+source "$(dirname "$0")/../e2e/install_lib.sh"  # its paths, in the fresh prefix
+snapshot before
+WINEDLLOVERRIDES="localspl=" unattended 13 spooler-off /S '/LOG=C:\unattended.txt'
+log=$(tr -d '\r' <"$log_file" 2>/dev/null)
+grep -qxF "Rollback: everything this run had made is undone" <<<"$log" || fail "spooler-off: no rollback in the log: $log"
+rm -f "$log_file"
+snapshot after-failure
+same before after-failure
+
+# English, everything by default but the log.
 unattended 0 english /S '/LOG=C:\unattended.txt'
 check_installed en "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\$printer Printer Driver" \
   "Uninstall Printer Driver.lnk"
@@ -35,12 +57,70 @@ while read -r line; do
   grep -qxF -- "  Install log: $line" <<<"$log" || fail "english: the log lacks the Install log line \"$line\""
 done < <(install_log_lines)
 
+cp "$driver_dir/$printer.gpd" "$E2E_WORK/reference.gpd"
+cp "$driver_dir/${printer}UIConfig.txt" "$E2E_WORK/reference-uiconfig.txt"
+
+# The same setup again (a retry, a repair): an update in place, one printer.
+unattended 0 again /S '/LOG=C:\again.txt'
+grep -qxF "This run: an update of the installed printer" <(tr -d '\r' <"$drive_c/again.txt") ||
+  fail "again: not an update: $(tr '\r\n' '  ' <"$drive_c/again.txt")"
+[ "$(rillo_printers)" = "$printer" ] || fail "again: printers $(rillo_printers | tr '\n' ',')"
+
+# Versions built with the kit: 1.0 over the sample (which recorded none), the port
+# set to a network printer, 2.0 over it, then 1.0 and the sample again, refused.
+for v in 1.0 2.0; do
+  package_with_version "$E2E_WORK/v$v" "$v"
+  "$tool" build "$E2E_WORK/v$v" --stub setup-stub.exe -o "$E2E_WORK/setup-$v.exe" >"$E2E_WORK/build-$v.txt" ||
+    fail "v$v: payload-tool build: $(grep ': error: ' "$E2E_WORK/build-$v.txt")"
+done
+PROGRAM=$E2E_REL/setup-1.0.exe unattended 0 v1 /S
+entry_key='Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Rillo-58-Series Printer Driver'
+[ "$(reg_value "$entry_key" DisplayVersion)" = 1.0 ] || fail "v1: DisplayVersion \"$(reg_value "$entry_key" DisplayVersion)\""
+set_reg_value "$monitor_key\\Ports\\$port" Target tcp:127.0.0.1:9100
+PROGRAM=$E2E_REL/setup-2.0.exe unattended 0 v2 /S
+[ "$(rillo_printers)" = "$printer" ] || fail "v2: printers $(rillo_printers | tr '\n' ',')"
+[ "$(port_target)" = tcp:127.0.0.1:9100 ] || fail "v2: the port's target is now \"$(port_target)\""
+[ "$(reg_value "$entry_key" DisplayVersion)" = 2.0 ] || fail "v2: DisplayVersion \"$(reg_value "$entry_key" DisplayVersion)\""
+[ "$(reg_value "$entry_key" Publisher)" = "Rillo Printing Co." ] || fail "v2: Publisher \"$(reg_value "$entry_key" Publisher)\""
+[ "$(reg_value "$record_key" Version)" = 2.0 ] || fail "v2: the record's Version \"$(reg_value "$record_key" Version)\""
+snapshot v2
+PROGRAM=$E2E_REL/setup-1.0.exe unattended 14 older /S '/LOG=C:\older.txt'
+grep -q '^Version 2.0 is installed, newer than this package.s 1.0: nothing was changed (exit code 14)' \
+  <(tr -d '\r' <"$drive_c/older.txt") || fail "older: the log says $(tr '\r\n' '  ' <"$drive_c/older.txt")"
+unattended 14 no-version /S
+rm -f "$drive_c/older.txt"
+snapshot refused-older
+same v2 refused-older
+
+# The monitor DLL held open by another program: the new DLL waits beside it for the
+# restart, and the run says so with 3010. (The installed copy is marked first, so
+# that the replacement shows.)
+mon_dll=$system_dir/${printer}Mon.dll
+mon_source=$package_dir/$(staged_copies | awk -v t="${printer}Mon.dll" '$1 == t { print $2 }')
+printf 'marked' | dd of="$mon_dll" bs=1 seek=100 conv=notrunc status=none
+stop_file=$E2E_WORK/prefix/drive_c/stop-holding
+rm -f "$stop_file"
+wine_run hold-file.exe "C:\\windows\\system32\\${printer}Mon.dll" 'C:\stop-holding' >"$E2E_WORK/hold.out" 2>&1 &
+holder=$!
+for _ in $(seq 100); do grep -q held "$E2E_WORK/hold.out" && break; sleep 0.1; done
+grep -q held "$E2E_WORK/hold.out" || fail "held: the helper never held the DLL: $(cat "$E2E_WORK/hold.out")"
+exit_via_robot 3010 held "$E2E_REL/setup-2.0.exe" /S
+cmp -s "$mon_source" "$mon_dll" && fail "held: the DLL was replaced while held"
+[ -f "$mon_dll.new" ] && cmp -s "$mon_source" "$mon_dll.new" || fail "held: no new DLL beside it"
+: >"$stop_file"
+wait $holder
+restart
+cmp -s "$mon_source" "$mon_dll" || fail "held: after the restart the DLL is not the new one"
+[ ! -e "$mon_dll.new" ] || fail "held: the waiting copy stayed after the restart"
+[ "$(rillo_printers)" = "$printer" ] || fail "held: printers $(rillo_printers | tr '\n' ',')"
+
 # Refusals, in the same prefix: none of them changes what is installed.
 unattended 10 bad-option /S '/LOG=C:\unattended.txt' /X
 grep -q '^Command line refused: unknown option /X (exit code 10)' "$log_file" || fail "bad-option: not in the log"
 unattended 10 unknown-port /S '/PORT=NOSUCH:'
-unattended 12 no-drive /S '/D=Q:\No\Such\Drive'
-WINEDLLOVERRIDES="localspl=" unattended 13 spooler-off /S '/D=C:\Spooler Off'
+unattended 12 no-drive /S /ADD '/D=Q:\No\Such\Drive'
+unattended 12 other-folder /S '/D=C:\Elsewhere'
+[ ! -e "$drive_c/Elsewhere" ] || fail "other-folder: the folder was made"
 PROGRAM=setup-stub.exe unattended 11 no-package /S
 # A package whose Left.bmp stream is damaged, and one whose printer name has 300
 # characters, each appended to the stub.
@@ -56,7 +136,6 @@ printf '\377\377\377\377\377\377\377\377' | dd of="$E2E_WORK/damaged.bin" bs=1 s
 "$tool" append setup-stub.exe "$E2E_WORK/damaged.bin" "$E2E_WORK/damaged.exe" || fail "damaged: append"
 PROGRAM=$E2E_REL/damaged.exe unattended 11 damaged /S '/D=C:\Damaged'
 [ ! -e "$E2E_PREFIX/drive_c/Damaged" ] || fail "damaged: the folder was made"
-[ ! -e "$E2E_PREFIX/drive_c/Spooler Off/Uninstall.ini" ] || fail "spooler-off: an Uninstall.ini was written"
 [ "$(rillo_printers)" = "$printer" ] || fail "refusals: printers now $(rillo_printers | tr '\n' ',')"
 
 # The second sample printer, the 80 mm Kelo-80-Series, made with the vendor kit from
@@ -91,6 +170,22 @@ robot usage
 [ $robot_rc -eq 0 ] || fail "usage: robot exit $robot_rc: $(grep -E '^FAIL' "$record")"
 has '^CONTROL 2 id=[0-9]+ class="Static" .*text="Usage: setup.exe /S \[/LANG=EN\|CN\]'
 has '^EXIT 4 code=0$'
+
+# Two runs at once, in a prefix of their own: the second waits for the first and
+# then updates what it installed; the staged files are whole.
+fresh_prefix
+source "$(dirname "$0")/../e2e/install_lib.sh"
+(unattended 0 first-of-two /S '/LOG=C:\one.txt'; echo $failures >"$E2E_WORK/one.failures") &
+(unattended 0 second-of-two /S '/LOG=C:\two.txt'; echo $failures >"$E2E_WORK/two.failures") &
+wait
+[ "$(cat "$E2E_WORK/one.failures" "$E2E_WORK/two.failures")" = "$(printf '0\n0')" ] ||
+  fail "two at once: $(cat "$E2E_WORK"/first-of-two.out "$E2E_WORK"/second-of-two.out | tail -5)"
+[ "$(rillo_printers)" = "$printer" ] || fail "two at once: printers $(rillo_printers | tr '\n' ',')"
+cat "$drive_c/one.txt" "$drive_c/two.txt" | tr -d '\r' | grep -qx 'Waiting for another setup or uninstall of this printer to finish (at most 10 minutes)' ||
+  fail "two at once: neither run waited for the other"
+cmp -s "$E2E_WORK/reference.gpd" "$driver_dir/$printer.gpd" || fail "two at once: the GPD is not whole"
+cmp -s "$E2E_WORK/reference-uiconfig.txt" "$driver_dir/${printer}UIConfig.txt" ||
+  fail "two at once: the UI configuration is not whole"
 
 # Chinese, a folder with blanks and Chinese characters, not the default printer.
 chinese_locale

@@ -4,11 +4,12 @@
 # - round trip: the prefix is taken down (registry files after wineserver -w, and
 #   the file tree of drive C:) before an installation and after "Uninstaller.exe /S"
 #   (exit 0) and one restart (wineboot -r); both must be the same but for what Wine
-#   changes by itself and two files the uninstaller leaves on purpose (wine_noise
-#   below). Before the restart only the running uninstaller and its folder are left,
+#   changes by itself and the Install log (wine_noise of install_lib.sh). The
+#   installation is a second run: the first is killed just after it has put the
+#   monitor DLLs in place, and the second repairs what it left. Before the restart only the running uninstaller and its folder are left,
 #   pending deletion; the entry of the list of installed programs is there after the
 #   installation and gone after the uninstall;
-# - two installations (the printers Rillo-58-Series and "Rillo-58-Series (1)") and a
+# - two installations (the printers Rillo-58-Series and, with /ADD, "Rillo-58-Series (1)") and a
 #   file of the user's in the destination folder, removed by one uninstall walked in
 #   the window (question, progress, last page): both printers go, the user's file
 #   stays with its folder; run again, the uninstaller finds no record: exit 1605 and
@@ -24,20 +25,6 @@ program_dir='C:\Program Files\Rillo-58-Series'
 uninstaller="$program_dir\\Uninstaller.exe"
 entry_key='Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Rillo-58-Series Printer Driver'
 
-# snapshot NAME: the prefix's registry, one "[key] value" line each, and drive C:'s
-# tree, one "type path" line each, both sorted.
-snapshot() {
-  flush_registry
-  local reg
-  for reg in system user; do
-    awk -v hive="$reg" '
-      /^\[/ { key = $0; sub(/\] [0-9]+$/, "]", key); print hive " " key; next }
-      /^#/ || /^$/ || /^WINE REGISTRY/ || /^;;/ { next }
-      { print hive " " key " " $0 }' "$E2E_PREFIX/$reg.reg"
-  done | sort >"$E2E_WORK/$1.reg"
-  (cd "$drive_c" && find . -printf '%y %p\n' | sort) >"$E2E_WORK/$1.files"
-}
-
 # uninstall NAME [ARGS...]: runs the installed uninstaller through the robot and
 # leaves its exit code in uninstall_rc.
 uninstall() {
@@ -48,39 +35,6 @@ uninstall() {
   printf '\nwait-exit 120000\n' >>"$E2E_WORK/$name.txt"
   robot "$name"
   uninstall_rc=$(sed -nE 's/^EXIT [0-9]+ code=([0-9]+)$/\1/p' "$record")
-}
-
-# restart: Wine's restart, which carries out pending deletions and RunOnce.
-restart() {
-  local loader=/usr/lib/wine/wine
-  [ "$WINE_ARCH" = win64 ] && loader=/usr/lib/wine/wine64
-  flush_registry
-  WINEPREFIX=$E2E_PREFIX WINEDEBUG=-all timeout 120 "$loader" wineboot -r >/dev/null 2>&1
-  flush_registry
-}
-
-# wine_noise: the lines of a "before" / "after" difference that are not the
-# installation's. Wine's restart rewrites its display device classes; its spooler
-# makes the Version-3 driver keys of both environments and the per-user Devices,
-# PrinterPorts and Windows keys when first used and leaves them, empty, when the last
-# printer goes; its shell link code makes two keys of its own. Kept on purpose:
-# C:\InstallPrinter.txt, the Install log every installation appends to, and the
-# start-up copies of the pictures setup.exe leaves in the user's temporary folder.
-wine_noise() {
-  grep -vE '^[<>] system \[System\\\\CurrentControlSet\\\\Control\\\\Class\\\\' |
-    grep -vxE '> system \[System(\\\\[^]\\]+)*\\\\Environments\\\\Windows (NT x86|x64)\\\\Drivers\\\\Version-3\]' |
-    grep -vxE '> user \[Software\\\\Microsoft\\\\Windows NT\\\\CurrentVersion\\\\(Devices|PrinterPorts|Windows)\]' |
-    grep -vxE '> user \[Software\\\\Wine\\\\(FileOpenAssociations|MenuFiles)\]' |
-    grep -vxE '> f \./InstallPrinter\.txt|> f \./users/[^/]+/Temp/(Logo|left)\.bmp'
-}
-
-# same NAME1 NAME2: the two snapshots differ only by wine_noise.
-same() {
-  local what left
-  for what in reg files; do
-    left=$(diff "$E2E_WORK/$1.$what" "$E2E_WORK/$2.$what" | grep -E '^[<>]' | wine_noise)
-    [ -z "$left" ] || fail "$1 -> $2: $what differ: $(head -20 <<<"$left")"
-  done
 }
 
 # gui_walk NAME CAPTION YES: the uninstaller started from the Start-menu folder's
@@ -108,9 +62,25 @@ SCRIPT
 fresh_prefix
 source "$(dirname "$0")/../e2e/install_lib.sh"  # its paths, in the fresh prefix
 
-# The round trip.
+# An installation killed half-way, before it wrote Uninstall.ini: its uninstaller
+# works from the registry record alone and takes away what the journal names.
 snapshot before
-unattended 0 install /S
+killed_at AddMonitorA killed-early /S
+uninstall unfinished /S
+[ "$uninstall_rc" = 0 ] || fail "unfinished: exit code \"$uninstall_rc\""
+restart
+snapshot unfinished-removed
+same before unfinished-removed
+
+# The round trip, through an installation killed half-way and repaired by the next.
+killed_at AddMonitorA killed /S
+[ -f "$system_dir/${printer}Mon.dll" ] || fail "killed: the monitor DLL was not in place yet"
+[ "$(reg_value "$record_key" Installation)" = "in progress" ] || fail "killed: the record does not say in progress"
+unattended 0 install /S '/LOG=C:\repair.txt'
+grep -qxF 'An earlier run of this printer never finished; what it had made:' <(tr -d '\r' <"$drive_c/repair.txt") ||
+  fail "install: no repair in the log: $(tr '\r\n' '  ' <"$drive_c/repair.txt")"
+rm -f "$drive_c/repair.txt"
+[ "$(rillo_printers)" = "$printer" ] || fail "install: printers $(rillo_printers | tr '\n' ',')"
 # system.reg keeps the quotes escaped.
 [ "$(reg_value "$entry_key" QuietUninstallString)" = "\\\"$uninstaller\\\" /S" ] ||
   fail "install: QuietUninstallString is \"$(reg_value "$entry_key" QuietUninstallString)\""
@@ -132,7 +102,7 @@ same before restarted
 
 # Two installations, a user's file, one uninstall in the window.
 unattended 0 first /S
-unattended 0 second /S
+unattended 0 second /S /ADD
 [ "$(rillo_printers | wc -l)" -eq 2 ] || fail "two installations: printers $(rillo_printers | tr '\n' ,)"
 echo "my notes" >"$default_folder/notes.txt"
 gui_walk en "Uninstall Printer Driver"

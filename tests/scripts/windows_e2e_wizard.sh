@@ -104,16 +104,23 @@ has '^END ok$'
 [ ! -e "$folder" ] || fail "the walk to page 2 made $folder"
 [ ! -e "$data" ] || fail "the walk to page 2 made $data"
 
-# Install on page 2, then Cancel on page 3.
-printf '%s\nclick 1007\nwait-exit 15000\n' "$to_page3" >"$E2E_WORK/cancel.txt"
-robot cancel
+# Install on page 2 makes both folders; Cancel on page 3 takes them away again.
+printf '%s\nsleep 3000\nclick 1007\nwait-exit 15000\n' "$to_page3" >"$E2E_WORK/cancel.txt"
+robot_start cancel
+if await_record cancel '^STEP 22 sleep' 120; then
+  [ -d "$folder" ] || fail "Install on page 2 did not make $folder"
+  [ -d "$data" ] || fail "Install on page 2 did not make $data"
+else
+  fail "cancel: the robot never reached its pause"
+fi
+robot_join cancel
 [ $robot_rc -eq 0 ] || fail "cancel: robot exit $robot_rc: $(grep -E '^FAIL' "$record")"
 check_to_page3
-has '^WINDOW 22 class="" title="" visible=0 '
-has '^EXIT 23 code=0$'
+has '^WINDOW 23 class="" title="" visible=0 '
+has '^EXIT 24 code=0$'
 has '^END ok$'
-[ -d "$folder" ] || fail "Install on page 2 did not make $folder"
-[ -d "$data" ] || fail "Install on page 2 did not make $data"
+[ ! -e "$folder" ] || fail "Cancel on page 3 left $folder"
+[ ! -e "$data" ] || fail "Cancel on page 3 left $data"
 
 # Next on page 3: page 4 while the payload is unpacked, then the Printer Settings
 # page (5). The robot holds the worker where it waits for the user there, presses

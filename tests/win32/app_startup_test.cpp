@@ -304,6 +304,11 @@ struct StartupRun {
   int preselected = -2;
   bool wizardShown = false;  // the wizard came up after the answer (and was closed)
   std::string licence;       // the wizard's licence view, line ends removed
+  // While the wizard showed: the folders in the temporary folder, and the files of
+  // the one that is the run's own (its picture files copied out to compare).
+  std::set<std::string> tempEntries;
+  std::set<std::string> runFolderFiles;
+  std::string logo, left;
   DWORD exitCode = 0;
 };
 
@@ -356,6 +361,13 @@ StartupRun RunSetup(const std::string& program, const std::string& temp, Reply r
   HWND wizard = reply == Reply::kCancel ? nullptr : WaitForWizard(run);
   if (wizard) {
     result.wizardShown = true;
+    result.tempEntries = FilesIn(temp);
+    if (result.tempEntries.size() == 1) {
+      const std::string folder = temp + "\\" + *result.tempEntries.begin();
+      result.runFolderFiles = FilesIn(folder);
+      result.logo = ReadAll(folder + "\\Logo.bmp");
+      result.left = ReadAll(folder + "\\left.bmp");
+    }
     HWND view = GetDlgItem(wizard, IDC_LICENSE_TEXT);
     // Read as UTF-16 and turned into the ANSI code page here: the program set the
     // text through that same code page (both processes run under one locale).
@@ -401,16 +413,18 @@ TEST(SetupProgram, AnswerFromTheQuestionPicksTheStartupFiles) {
     EXPECT_EQ(run.preselected, SystemGetsChinese() ? 0 : 1);
     EXPECT_EQ(run.exitCode, 0u) << "start-up found no payload";
     bool chinese = reply == Reply::kChooseChinese;
-    // The configuration was read and deleted; the wizard showed the licence and
-    // deleted it too; the pictures stay for its painting.
+    // The start-up files go into a folder of the run's own: the configuration was
+    // read and deleted, the wizard showed the licence and deleted it too, the
+    // pictures stay for its painting; once the program has ended, nothing of it is
+    // left in the temporary folder.
     ASSERT_TRUE(run.wizardShown);
-    std::set<std::string> files = FilesIn(temp.path());
-    EXPECT_EQ(files.count("InstallConfig.txt"), 0u);
-    EXPECT_EQ(files.count("License.txt"), 0u);
-    EXPECT_EQ(files.size(), 2u);
+    ASSERT_EQ(run.tempEntries.size(), 1u);
+    EXPECT_EQ(run.tempEntries.begin()->rfind("PrinterSetup.", 0), 0u) << *run.tempEntries.begin();
+    EXPECT_EQ(run.runFolderFiles, (std::set<std::string>{"Logo.bmp", "left.bmp", "run.lock"}));
     EXPECT_EQ(run.licence, WithoutLineEnds(Package(chinese ? "License_cn.txt" : "License_en.txt")));
-    EXPECT_TRUE(SameAsPackage(temp.File("Logo.bmp"), "Logo.bmp"));
-    EXPECT_TRUE(SameAsPackage(temp.File("left.bmp"), "Left.bmp"));
+    EXPECT_EQ(run.logo, Package("Logo.bmp"));
+    EXPECT_EQ(run.left, Package("Left.bmp"));
+    EXPECT_TRUE(FilesIn(temp.path()).empty());
   }
 }
 
@@ -425,7 +439,9 @@ TEST(SetupProgram, CancelLeavesTheTemporaryFolderUntouched) {
   EXPECT_EQ(ReadAll(temp.File("Logo.bmp")), "an older logo");
 }
 
-TEST(SetupProgram, BareStubDeletesAnOldLogoAndRunsOnDefaults) {
+// Another program's logo in the temporary folder can never show (the run paints
+// from its own folder) and is left alone.
+TEST(SetupProgram, BareStubRunsOnDefaultsAndLeavesOthersFiles) {
   ScratchDir temp;
   ASSERT_TRUE(WriteAll(temp.File("Logo.bmp"), "an older logo"));
   StartupRun run = RunSetup("setup-stub.exe", temp.path(), Reply::kOkAsPreselected);
@@ -434,7 +450,9 @@ TEST(SetupProgram, BareStubDeletesAnOldLogoAndRunsOnDefaults) {
   EXPECT_EQ(run.exitCode, 1u) << "the bare stub claimed a payload";
   EXPECT_TRUE(run.wizardShown) << "the wizard runs on the built-in defaults";
   EXPECT_EQ(run.licence, "");
-  EXPECT_TRUE(FilesIn(temp.path()).empty());
+  EXPECT_EQ(run.runFolderFiles, std::set<std::string>{"run.lock"});
+  EXPECT_EQ(FilesIn(temp.path()), std::set<std::string>{"Logo.bmp"});
+  EXPECT_EQ(ReadAll(temp.File("Logo.bmp")), "an older logo");
 }
 
 // Under the Chinese locale (tests/scripts/windows_app_chinese_locale.sh) the
