@@ -7,7 +7,7 @@
 #include "app/command_line.h"
 #include "app/install_config.h"
 #include "app/installation_session_win.h"
-#include "app/run_folder_win.h"
+#include "system/run_folder_win.h"
 #include "app/language_dialog_win.h"
 #include "app/setup_wizard_dialog_win.h"
 #include "app/wizard_navigation.h"
@@ -117,9 +117,9 @@ bool SetupApp::RunWizard() {
   // The start-up files go into a folder of this run's own: another run's files
   // (a logo, a configuration) can never show here, nor this run's be deleted under
   // it. Without one, the built-in names apply, as with a missing configuration.
-  RunFolder runFolder;
+  sys::RunFolder runFolder;
   const bool haveFolder = runFolder.Create();
-  SetCurrentRunFolder(runFolder.path());
+  sys::SetCurrentRunFolder(runFolder.path());
   const int extracted =
       haveFolder ? ExtractStartupFiles(languageFlag_, payloadData_, payloadSize_, runFolder.path().c_str()) : 0;
   ReadInstallConfig(haveFolder ? (runFolder.path() + "InstallConfig.txt").c_str() : "", &g_installConfig);

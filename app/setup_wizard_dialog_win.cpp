@@ -13,7 +13,7 @@
 #include "app/folder_path_win.h"
 #include "app/installation_run_win.h"
 #include "app/installation_session_win.h"
-#include "app/run_folder_win.h"
+#include "system/run_folder_win.h"
 #include "app/install_config.h"
 #include "driver/stdio_file.h"
 #include "resources/resource_ids.h"
@@ -64,7 +64,7 @@ BOOL SetupWizardDialog::OnInitDialog() {
   SetWindowPos(hwnd(), nullptr, 0, 0, kWizardWidth, kWizardHeight, SWP_NOZORDER | SWP_NOACTIVATE);
 
   languageFlag_ = applicationLanguage_;
-  panel_.SetImageFolder(CurrentRunFolder());
+  panel_.SetImageFolder(sys::CurrentRunFolder());
   panel_.Create(hwnd(), languageFlag_);
   // When the wizard goes, whichever way, the files this run unpacked and does not
   // keep leave the destination folder; the field still exists at that point.
@@ -127,7 +127,7 @@ void SetupWizardDialog::PlaceButtons() {
 
 void SetupWizardDialog::LoadLicence() {
   // The run's own folder, where the start-up put the licence of the language.
-  std::string folder = CurrentRunFolder();
+  std::string folder = sys::CurrentRunFolder();
   if (folder.empty()) {
     char tempDir[256] = {};
     const DWORD length = GetTempPathA(sizeof tempDir, tempDir);

@@ -11,7 +11,7 @@
 #include "app/installation_run_win.h"
 #include "app/installation_session_win.h"
 #include "app/language_dialog_win.h"
-#include "app/run_folder_win.h"
+#include "system/run_folder_win.h"
 #include "app/setup_exit_codes.h"
 #include "app/startup_files_win.h"
 #include "app/wizard_navigation.h"
@@ -158,10 +158,10 @@ int RunUnattendedSetup(const SetupOptions& options, const unsigned char* payload
   // The start-up files in this run's own folder: the install configuration of the
   // language, as the wizard's start-up reads it, and Setup.ini; the licence and the
   // pictures are only for the wizard's pages and go with the folder.
-  RunFolder runFolder;
+  sys::RunFolder runFolder;
   if (!runFolder.Create())
     return Finish(log, setup_exit::kUnusableFolder, "Temporary folder: no folder of this run can be made in it");
-  SetCurrentRunFolder(runFolder.path());
+  sys::SetCurrentRunFolder(runFolder.path());
   ExtractStartupFiles(language, payloadData, payloadSize, runFolder.path().c_str());
   ReadInstallConfig((runFolder.path() + "InstallConfig.txt").c_str(), &g_installConfig);
   setup_info::SetupInfo info;

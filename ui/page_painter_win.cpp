@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "ui/bitmap_file.h"
 #include "ui/gdi_objects_win.h"
 #include "ui/group_frame_win.h"
 #include "ui/page_layout.h"
@@ -46,8 +47,29 @@ void FillSolid(HDC dc, const RECT& rect, COLORREF colour) {
 
 // Loaded from its file as a DIB section at its natural size; empty when the file
 // is missing or unreadable.
+// The file's headers and size; false when it cannot be read.
+bool ReadBitmapHead(const std::string& path, unsigned char (&head)[kBitmapHeadBytes], size_t* got,
+                    unsigned long long* size) {
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  DWORD high = 0;
+  const DWORD low = GetFileSize(file, &high);
+  DWORD read = 0;
+  const bool ok = low != INVALID_FILE_SIZE && ReadFile(file, head, sizeof head, &read, nullptr);
+  CloseHandle(file);
+  *got = read;
+  *size = (static_cast<unsigned long long>(high) << 32) | low;
+  return ok;
+}
+
 Bitmap LoadPicture(const PageState& state) {
   const std::string path = state.imageFolder + PageImageName(state.page);
+  unsigned char head[kBitmapHeadBytes] = {};
+  size_t got = 0;
+  unsigned long long size = 0;
+  // A picture the file does not hold whole is not loaded at all (see bitmap_file.h).
+  if (!ReadBitmapHead(path, head, &got, &size) || !BitmapFileIsWhole(head, got, size)) return Bitmap();
   return Bitmap(static_cast<HBITMAP>(
       LoadImageA(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION)));
 }

@@ -10,6 +10,7 @@
 #include "system/ansi_text_win.h"
 #include "system/ansi_text.h"
 #include "system/record_key_win.h"
+#include "system/run_folder_win.h"
 #include "system/run_lock_win.h"
 #include "system/system_library_win.h"
 #include "uninstall/command_line.h"
@@ -105,6 +106,9 @@ bool UninstallApp::InitInstance() {
       return false;
     }
   }
+
+  // A setup of this printer that was killed left its start-up files behind.
+  sys::RunFolder::RemoveAbandoned();
 
   // Everything the installation's runs made, as its journal names it (a record of
   // an older setup has none: its files go by the package's names). Read once the

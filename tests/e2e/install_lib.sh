@@ -203,7 +203,7 @@ package_with_version() {
 }
 
 # port_target: the Target of the configured port under the monitor's key ("" none).
-port_target() { reg_value "$monitor_key\\Ports\\$port" Target; }
+port_target() { reg_value "$monitor_key\\\\Ports\\\\$port" Target; }
 
 # monitor_ports: the ports the monitor keeps under its key, one a line, sorted.
 monitor_ports() {

@@ -22,11 +22,13 @@ snapshot before
 
 {
   to_installation setup.exe "$folder"
-  printf 'wait-page 8 120000\nclick 1007\nwait-exit 30000\n'
+  printf 'wait-page 8 120000\nsleep 2000\nrecord\nclick 1007\nwait-exit 30000\n'
 } >"$E2E_WORK/refused.txt"
 WINEDLLOVERRIDES="localspl=" robot refused
 [ $robot_rc -eq 0 ] || fail "refused: robot exit $robot_rc: $(grep -E '^FAIL' "$record")"
-at=$(step 'wait-page 8 120000')
+# The buttons change once what the run made is undone: a moment after page 8 shows.
+has "^PAGE $(step 'wait-page 8 120000') 8\$"
+at=$(step record)
 has "^PAGE $at 8\$"
 has "^CONTROL $at id=1001 class=\"Button\" visible=0 "
 has "^CONTROL $at id=1003 class=\"Button\" visible=0 "

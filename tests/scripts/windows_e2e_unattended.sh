@@ -40,9 +40,9 @@ snapshot before
 WINEDLLOVERRIDES="localspl=" unattended 13 spooler-off /S '/LOG=C:\unattended.txt'
 log=$(tr -d '\r' <"$log_file" 2>/dev/null)
 grep -qxF "Rollback: everything this run had made is undone" <<<"$log" || fail "spooler-off: no rollback in the log: $log"
-rm -f "$log_file"
 snapshot after-failure
 same before after-failure
+rm -f "$log_file" "$install_log"
 
 # English, everything by default but the log.
 unattended 0 english /S '/LOG=C:\unattended.txt'
@@ -66,6 +66,30 @@ grep -qxF "This run: an update of the installed printer" <(tr -d '\r' <"$drive_c
   fail "again: not an update: $(tr '\r\n' '  ' <"$drive_c/again.txt")"
 [ "$(rillo_printers)" = "$printer" ] || fail "again: printers $(rillo_printers | tr '\n' ',')"
 
+# Refusals, in the same prefix: none of them changes what is installed.
+unattended 10 bad-option /S '/LOG=C:\unattended.txt' /X
+grep -q '^Command line refused: unknown option /X (exit code 10)' "$log_file" || fail "bad-option: not in the log"
+unattended 10 unknown-port /S '/PORT=NOSUCH:'
+unattended 12 no-drive /S /ADD '/D=Q:\No\Such\Drive'
+unattended 12 other-folder /S '/D=C:\Elsewhere'
+[ ! -e "$drive_c/Elsewhere" ] || fail "other-folder: the folder was made"
+PROGRAM=setup-stub.exe unattended 11 no-package /S
+# A package whose Left.bmp stream is damaged, and one whose printer name has 300
+# characters, each appended to the stub.
+cp -r "$package_dir" "$E2E_WORK/long-name"
+long=$(printf 'N%.0s' $(seq 300))
+sed -i "s/^Rillo-58-Series\r\$/$long\r/" "$E2E_WORK/long-name/InstallConfig_en.txt"
+"$tool" pack "$E2E_WORK/long-name" "$E2E_WORK/long-name.bin" >/dev/null && \
+  "$tool" append setup-stub.exe "$E2E_WORK/long-name.bin" "$E2E_WORK/long-name.exe" || fail "long-name: pack"
+PROGRAM=$E2E_REL/long-name.exe unattended 4 long-name /S /LANG=EN
+"$tool" pack "$package_dir" "$E2E_WORK/damaged.bin" >/dev/null || fail "damaged: pack"
+size=$(stat -c %s "$E2E_WORK/damaged.bin")
+printf '\377\377\377\377\377\377\377\377' | dd of="$E2E_WORK/damaged.bin" bs=1 seek=$((size / 2)) conv=notrunc status=none
+"$tool" append setup-stub.exe "$E2E_WORK/damaged.bin" "$E2E_WORK/damaged.exe" || fail "damaged: append"
+PROGRAM=$E2E_REL/damaged.exe unattended 11 damaged /S '/D=C:\Damaged'
+[ ! -e "$E2E_PREFIX/drive_c/Damaged" ] || fail "damaged: the folder was made"
+[ "$(rillo_printers)" = "$printer" ] || fail "refusals: printers now $(rillo_printers | tr '\n' ',')"
+
 # Versions built with the kit: 1.0 over the sample (which recorded none), the port
 # set to a network printer, 2.0 over it, then 1.0 and the sample again, refused.
 for v in 1.0 2.0; do
@@ -76,7 +100,7 @@ done
 PROGRAM=$E2E_REL/setup-1.0.exe unattended 0 v1 /S
 entry_key='Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Rillo-58-Series Printer Driver'
 [ "$(reg_value "$entry_key" DisplayVersion)" = 1.0 ] || fail "v1: DisplayVersion \"$(reg_value "$entry_key" DisplayVersion)\""
-set_reg_value "$monitor_key\\Ports\\$port" Target tcp:127.0.0.1:9100
+set_reg_value "$monitor_key\\\\Ports\\\\$port" Target tcp:127.0.0.1:9100
 PROGRAM=$E2E_REL/setup-2.0.exe unattended 0 v2 /S
 [ "$(rillo_printers)" = "$printer" ] || fail "v2: printers $(rillo_printers | tr '\n' ',')"
 [ "$(port_target)" = tcp:127.0.0.1:9100 ] || fail "v2: the port's target is now \"$(port_target)\""
@@ -113,30 +137,6 @@ restart
 cmp -s "$mon_source" "$mon_dll" || fail "held: after the restart the DLL is not the new one"
 [ ! -e "$mon_dll.new" ] || fail "held: the waiting copy stayed after the restart"
 [ "$(rillo_printers)" = "$printer" ] || fail "held: printers $(rillo_printers | tr '\n' ',')"
-
-# Refusals, in the same prefix: none of them changes what is installed.
-unattended 10 bad-option /S '/LOG=C:\unattended.txt' /X
-grep -q '^Command line refused: unknown option /X (exit code 10)' "$log_file" || fail "bad-option: not in the log"
-unattended 10 unknown-port /S '/PORT=NOSUCH:'
-unattended 12 no-drive /S /ADD '/D=Q:\No\Such\Drive'
-unattended 12 other-folder /S '/D=C:\Elsewhere'
-[ ! -e "$drive_c/Elsewhere" ] || fail "other-folder: the folder was made"
-PROGRAM=setup-stub.exe unattended 11 no-package /S
-# A package whose Left.bmp stream is damaged, and one whose printer name has 300
-# characters, each appended to the stub.
-cp -r "$package_dir" "$E2E_WORK/long-name"
-long=$(printf 'N%.0s' $(seq 300))
-sed -i "s/^Rillo-58-Series\r\$/$long\r/" "$E2E_WORK/long-name/InstallConfig_en.txt"
-"$tool" pack "$E2E_WORK/long-name" "$E2E_WORK/long-name.bin" >/dev/null && \
-  "$tool" append setup-stub.exe "$E2E_WORK/long-name.bin" "$E2E_WORK/long-name.exe" || fail "long-name: pack"
-PROGRAM=$E2E_REL/long-name.exe unattended 4 long-name /S /LANG=EN
-"$tool" pack "$package_dir" "$E2E_WORK/damaged.bin" >/dev/null || fail "damaged: pack"
-size=$(stat -c %s "$E2E_WORK/damaged.bin")
-printf '\377\377\377\377\377\377\377\377' | dd of="$E2E_WORK/damaged.bin" bs=1 seek=$((size / 2)) conv=notrunc status=none
-"$tool" append setup-stub.exe "$E2E_WORK/damaged.bin" "$E2E_WORK/damaged.exe" || fail "damaged: append"
-PROGRAM=$E2E_REL/damaged.exe unattended 11 damaged /S '/D=C:\Damaged'
-[ ! -e "$E2E_PREFIX/drive_c/Damaged" ] || fail "damaged: the folder was made"
-[ "$(rillo_printers)" = "$printer" ] || fail "refusals: printers now $(rillo_printers | tr '\n' ',')"
 
 # The second sample printer, the 80 mm Kelo-80-Series, made with the vendor kit from
 # this tree's package and the two configuration files of resources/kelo80, installed
@@ -175,8 +175,8 @@ has '^EXIT 4 code=0$'
 # then updates what it installed; the staged files are whole.
 fresh_prefix
 source "$(dirname "$0")/../e2e/install_lib.sh"
-(unattended 0 first-of-two /S '/LOG=C:\one.txt'; echo $failures >"$E2E_WORK/one.failures") &
-(unattended 0 second-of-two /S '/LOG=C:\two.txt'; echo $failures >"$E2E_WORK/two.failures") &
+(failures=0; unattended 0 first-of-two /S '/LOG=C:\one.txt'; echo $failures >"$E2E_WORK/one.failures") &
+(failures=0; unattended 0 second-of-two /S '/LOG=C:\two.txt'; echo $failures >"$E2E_WORK/two.failures") &
 wait
 [ "$(cat "$E2E_WORK/one.failures" "$E2E_WORK/two.failures")" = "$(printf '0\n0')" ] ||
   fail "two at once: $(cat "$E2E_WORK"/first-of-two.out "$E2E_WORK"/second-of-two.out | tail -5)"

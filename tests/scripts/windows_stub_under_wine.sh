@@ -53,7 +53,7 @@ done
 
 # setup.exe finds its resource; the bare stub finds nothing.
 startup setup.exe AnswerFromTheQuestionPicksTheStartupFiles || fail "setup.exe did not start up from its resource"
-startup setup-stub.exe BareStubDeletesAnOldLogoAndRunsOnDefaults || fail "bare stub claimed a payload"
+startup setup-stub.exe BareStubRunsOnDefaultsAndLeavesOthersFiles || fail "bare stub claimed a payload"
 
 if [ $failures -ne 0 ]; then echo "$failures failure(s)"; exit 1; fi
 echo "under Wine: appended and signed stubs found and extracted"

@@ -7,6 +7,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <cctype>
 #include <set>
 #include <string>
 #include <utility>
@@ -362,8 +363,9 @@ StartupRun RunSetup(const std::string& program, const std::string& temp, Reply r
   if (wizard) {
     result.wizardShown = true;
     result.tempEntries = FilesIn(temp);
-    if (result.tempEntries.size() == 1) {
-      const std::string folder = temp + "\\" + *result.tempEntries.begin();
+    for (const std::string& entry : result.tempEntries) {
+      if (entry.rfind("PrinterSetup.", 0) != 0) continue;
+      const std::string folder = temp + "\\" + entry;
       result.runFolderFiles = FilesIn(folder);
       result.logo = ReadAll(folder + "\\Logo.bmp");
       result.left = ReadAll(folder + "\\left.bmp");
@@ -420,7 +422,13 @@ TEST(SetupProgram, AnswerFromTheQuestionPicksTheStartupFiles) {
     ASSERT_TRUE(run.wizardShown);
     ASSERT_EQ(run.tempEntries.size(), 1u);
     EXPECT_EQ(run.tempEntries.begin()->rfind("PrinterSetup.", 0), 0u) << *run.tempEntries.begin();
-    EXPECT_EQ(run.runFolderFiles, (std::set<std::string>{"Logo.bmp", "left.bmp", "run.lock"}));
+    // The appended carrier writes the logo as "logo.bmp": names compare without case.
+    std::set<std::string> folded;
+    for (std::string name : run.runFolderFiles) {
+      for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+      folded.insert(name);
+    }
+    EXPECT_EQ(folded, (std::set<std::string>{"logo.bmp", "left.bmp", "run.lock"}));
     EXPECT_EQ(run.licence, WithoutLineEnds(Package(chinese ? "License_cn.txt" : "License_en.txt")));
     EXPECT_EQ(run.logo, Package("Logo.bmp"));
     EXPECT_EQ(run.left, Package("Left.bmp"));

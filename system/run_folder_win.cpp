@@ -1,7 +1,9 @@
-#include "app/run_folder_win.h"
+#include "system/run_folder_win.h"
 
 #include <cstdio>
 #include <vector>
+
+namespace sys {
 
 namespace {
 
@@ -93,3 +95,5 @@ void RunFolder::RemoveAbandoned() {
 
 const std::string& CurrentRunFolder() { return g_currentRunFolder; }
 void SetCurrentRunFolder(const std::string& folder) { g_currentRunFolder = folder; }
+
+}  // namespace sys

@@ -10,6 +10,8 @@
 
 #include <string>
 
+namespace sys {
+
 class RunFolder {
  public:
   RunFolder() = default;
@@ -39,3 +41,5 @@ class RunFolder {
 // and read-only afterwards. Empty when there is none.
 const std::string& CurrentRunFolder();
 void SetCurrentRunFolder(const std::string& folder);
+
+}  // namespace sys
