@@ -40,9 +40,10 @@ snapshot before
 WINEDLLOVERRIDES="localspl=" unattended 13 spooler-off /S '/LOG=C:\unattended.txt'
 log=$(tr -d '\r' <"$log_file" 2>/dev/null)
 grep -qxF "Rollback: everything this run had made is undone" <<<"$log" || fail "spooler-off: no rollback in the log: $log"
+rm -f "$log_file"
 snapshot after-failure
 same before after-failure
-rm -f "$log_file" "$install_log"
+rm -f "$install_log"
 
 # English, everything by default but the log.
 unattended 0 english /S '/LOG=C:\unattended.txt'
