@@ -132,3 +132,23 @@ bool ReadPackageSetupInfo(const unsigned char* payloadData, size_t payloadSize, 
   setup_info::ParseSetupInfo(bytes.data(), bytes.size(), info);
   return true;
 }
+
+std::vector<std::string> PackageEntryNames(const unsigned char* payloadData, size_t payloadSize) {
+  std::vector<std::string> names;
+  auto keep = [&names](const payload::PackageEntry& entry) {
+    names.push_back(entry.name);
+    return true;
+  };
+  if (payloadData) {
+    payload::MemorySource source(payloadData, payloadSize);
+    payload::ArchiveLayout layout;
+    if (payload::LocateResourceArchive(source, &layout) == payload::LocateResult::kFound)
+      payload::WalkEntries(source, layout, keep);
+    return names;
+  }
+  payload::Win32FileSource program;
+  payload::ArchiveLayout layout;
+  if (program.OpenOwnProgram() && payload::LocateAppendedArchive(program, &layout) == payload::LocateResult::kFound)
+    payload::WalkEntries(program, layout, keep);
+  return names;
+}

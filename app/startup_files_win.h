@@ -4,6 +4,8 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
+#include <vector>
 
 #include "app/setup_info.h"
 #include "app/startup_names.h"
@@ -39,3 +41,6 @@ bool ExtractPackageEntry(const unsigned char* payloadData, size_t payloadSize, c
 // such a package before it is shipped).
 bool ReadPackageSetupInfo(const unsigned char* payloadData, size_t payloadSize, const char* folder,
                           setup_info::SetupInfo* info);
+
+// The names of the package's entries, in archive order (empty without a package).
+std::vector<std::string> PackageEntryNames(const unsigned char* payloadData, size_t payloadSize);

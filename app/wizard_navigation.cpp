@@ -37,8 +37,11 @@ const TextPair kTexts[] = {
     {"安装程序已撤销到目前为止所做的更改。", "The changes made so far have been undone."},
     {"部分更改无法撤销：请再次运行安装程序。", "Some changes could not be undone: run the setup again."},
     {"请重新启动 Windows 以完成安装。", "Restart Windows to finish the installation."},
+    {"所选文件夹中已有文件“%s”，它不是本打印机的安装程序放置的，不能被覆盖。请选择其他文件夹。",
+     "The folder already holds \"%s\", which this printer's setup did not put there and will not overwrite. "
+     "Choose another folder."},
 };
-static_assert(sizeof kTexts / sizeof kTexts[0] == static_cast<size_t>(WizardText::kRestartToFinish) + 1,
+static_assert(sizeof kTexts / sizeof kTexts[0] == static_cast<size_t>(WizardText::kForeignFile) + 1,
               "one pair per WizardText");
 
 }  // namespace
@@ -157,6 +160,8 @@ FolderMessage FolderMessageFor(FolderVerdict verdict, int languageFlag) {
       return {WizardString(WizardText::kDataFolderInvalid, languageFlag), caption};
     case FolderVerdict::kNotRecorded:
       return {WizardString(WizardText::kNotRecorded, languageFlag), caption};
+    case FolderVerdict::kForeignFile:
+      return {WizardString(WizardText::kForeignFile, languageFlag), caption};
     case FolderVerdict::kAccepted:
       break;
   }

@@ -49,6 +49,7 @@ enum class WizardText {
   kUndone,                // page 8: the run's changes were taken back
   kNotAllUndone,          // page 8: some could not be
   kRestartToFinish,       // page 7: a file Windows holds is replaced at the restart
+  kForeignFile,           // "%s" is a file in the chosen folder that is not this printer's
 };
 
 // The text in the language (nonzero: Chinese, GBK bytes; 0: English).
@@ -122,6 +123,7 @@ enum class FolderVerdict {
   kInvalid,            // not creatable, or longer than kMaxFolderLength
   kDataFolderInvalid,  // the data folder cannot be created
   kNotRecorded,        // the installation's record cannot be written (no rights)
+  kForeignFile,        // the folder holds a file the package would overwrite that is not ours
 };
 
 // The message box of a verdict other than kAccepted.

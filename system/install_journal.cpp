@@ -58,7 +58,8 @@ std::vector<std::string> EncodeEntry(const JournalEntry& entry) {
   std::vector<std::string> fields = {kind ? kind->word : "?", Field(entry.name)};
   switch (entry.kind) {
     case JournalKind::kFile:
-      fields.push_back(Field(entry.native ? "native" : ""));
+      fields.push_back(Field(std::string(entry.native ? "native" : "") +
+                             (entry.native && entry.shared ? " " : "") + (entry.shared ? "shared" : "")));
       fields.push_back(Field(entry.identity.known ? std::to_string(entry.identity.size) : ""));
       fields.push_back(Field(entry.identity.known ? std::to_string(entry.identity.writeTime) : ""));
       break;
@@ -84,10 +85,11 @@ bool DecodeEntry(const std::vector<std::string>& fields, JournalEntry* entry) {
   decoded.kind = kind->kind;
   if (!Unfield(fields[1], &decoded.name) || decoded.name.empty()) return false;
   if (kind->kind == JournalKind::kFile) {
-    std::string native, size, time;
-    if (!Unfield(fields[2], &native) || !Unfield(fields[3], &size) || !Unfield(fields[4], &time)) return false;
-    if (native != "" && native != "native") return false;
-    decoded.native = native == "native";
+    std::string flags, size, time;
+    if (!Unfield(fields[2], &flags) || !Unfield(fields[3], &size) || !Unfield(fields[4], &time)) return false;
+    if (flags == "native" || flags == "native shared") decoded.native = true;
+    if (flags == "shared" || flags == "native shared") decoded.shared = true;
+    if (!flags.empty() && !decoded.native && !decoded.shared) return false;
     if (!size.empty() || !time.empty()) {
       if (!ParseNumber(size, &decoded.identity.size) || !ParseNumber(time, &decoded.identity.writeTime))
         return false;

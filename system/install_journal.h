@@ -44,6 +44,10 @@ struct JournalEntry {
   std::string name;   // a path, or a spooler object's name
   std::string other;  // environment, monitor or earlier default, by kind
   bool native = false;
+  // A file that was there before the run, the same as the package's, from another
+  // printer's installation: this installation uses it too. A rollback leaves it;
+  // the uninstaller takes it only once no other installation names it.
+  bool shared = false;
   FileIdentity identity;
 };
 

@@ -16,17 +16,32 @@ const char* SkipProgramName(const char* commandLine) {
   return p;
 }
 
-bool ParseArguments(const char* arguments, bool* silent) {
-  *silent = false;
+namespace {
+
+bool StartsWithIgnoringCase(const std::string& word, const char* prefix) {
+  size_t i = 0;
+  for (; prefix[i]; ++i) {
+    if (i >= word.size()) return false;
+    char c = word[i];
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    if (c != prefix[i]) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool ParseArguments(const char* arguments, UninstallOptions* options) {
+  *options = UninstallOptions();
   const char* p = arguments ? arguments : "";
-  int words = 0;
+  bool sawSilent = false, sawPrinter = false;
   while (*p) {
     if (*p == ' ' || *p == '\t') {
       ++p;
       continue;
     }
     std::string word;
-    // A quoted word ("/S", as some launchers pass it) counts without its quotes.
+    // Quotes only group: "/S", /PRINTER="A B" and "/PRINTER=A B" are all one word.
     bool quoted = false;
     while (*p && (quoted || (*p != ' ' && *p != '\t'))) {
       if (*p == '"') {
@@ -36,8 +51,16 @@ bool ParseArguments(const char* arguments, bool* silent) {
       }
       ++p;
     }
-    if (++words > 1 || (word != "/S" && word != "/s")) return false;
-    *silent = true;
+    if (word == "/S" || word == "/s") {
+      if (sawSilent) return false;
+      sawSilent = options->silent = true;
+    } else if (StartsWithIgnoringCase(word, "/PRINTER=")) {
+      if (sawPrinter || word.size() == 9) return false;
+      sawPrinter = true;
+      options->printer = word.substr(9);
+    } else {
+      return false;
+    }
   }
   return true;
 }

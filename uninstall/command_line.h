@@ -1,11 +1,26 @@
-// The uninstaller's command line: nothing, or /S for a run without any window.
+// The uninstaller's command line:
+//
+//   Uninstaller.exe [/S] [/PRINTER=name]
+//
+// /S: no window at all. /PRINTER=: the installation to remove, by the printer name
+// its record is kept under (the entry of the list of installed programs and the
+// pending run after a restart name it, so that nothing beside the program decides
+// which record an elevated uninstaller acts on). Option names either case; a value
+// with blanks in double quotes, or the whole option quoted.
 #pragma once
+
+#include <string>
 
 namespace uninstall {
 
+struct UninstallOptions {
+  bool silent = false;
+  std::string printer;  // empty: the record whose folder this program runs from
+};
+
 // arguments: what follows the program's own name (GetCommandLine less it). False
-// for anything but blanks and one "/S" (either case): exit code 87.
-bool ParseArguments(const char* arguments, bool* silent);
+// for anything else than the options above, each at most once: exit code 87.
+bool ParseArguments(const char* arguments, UninstallOptions* options);
 
 // The part of a whole command line after the program's name, which may be quoted.
 const char* SkipProgramName(const char* commandLine);

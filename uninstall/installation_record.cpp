@@ -1,6 +1,7 @@
 #include "uninstall/installation_record.h"
 
 #include <cstring>
+#include <vector>
 
 #include "driver/driver_files.h"
 #include "system/ansi_text.h"
@@ -11,13 +12,59 @@ namespace {
 
 bool IsAsciiLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 
+bool SameText(const std::string& a, const char* b) { return sys::EqualsIgnoringAsciiCase(a.c_str(), b); }
+
+// The folders of Windows itself that no installation of ours is, and that a
+// damaged or edited record must never send the uninstaller into: their paths
+// below the drive, and the last levels of the Start menu's own folders.
+const char* const kSystemFolders[] = {
+    "Windows", "Windows\\System32", "Windows\\SysWOW64", "Windows\\System", "Program Files",
+    "Program Files (x86)", "ProgramData", "ProgramData\\Microsoft", "Users", "Users\\Public",
+    "Documents and Settings", "Documents and Settings\\All Users",
+    "Documents and Settings\\All Users\\Application Data"};
+const char* const kSystemTails[] = {"Start Menu", "Start Menu\\Programs", "「开始」菜单", "「开始」菜单\\程序"};
+
 // A folder the uninstaller may look into: a full path on a drive ("C:\...") or a
-// share ("\\server\..."), never a drive's root, never with a ".." level. A damaged
-// record must not point it at the root of the system drive.
+// share ("\\server\share\..."), at least one level below that root, every level a
+// name (no empty, "." or ".." level, none ending in a dot or blank, which Windows
+// would drop), and none of the system's own folders nor a user's profile folder.
 bool IsUsableFolder(const std::string& path) {
-  if (path.find("\\..") != std::string::npos) return false;
-  if (path.size() > 3 && IsAsciiLetter(path[0]) && path[1] == ':' && path[2] == '\\') return true;
-  return path.size() > 2 && path[0] == '\\' && path[1] == '\\' && path[2] != '\\';
+  size_t rootEnd;  // where the levels below the root start
+  if (path.size() > 3 && IsAsciiLetter(path[0]) && path[1] == ':' && path[2] == '\\') {
+    rootEnd = 3;
+  } else if (path.size() > 2 && path[0] == '\\' && path[1] == '\\' && path[2] != '\\') {
+    const size_t share = path.find('\\', 2);
+    if (share == std::string::npos) return false;
+    rootEnd = path.find('\\', share + 1);
+    if (rootEnd == std::string::npos || rootEnd == share + 1) return false;  // the share itself
+    ++rootEnd;
+  } else {
+    return false;
+  }
+  const std::string below = path.substr(rootEnd);
+  std::vector<std::string> levels;
+  for (size_t at = 0;;) {
+    const size_t end = below.find('\\', at);
+    levels.push_back(below.substr(at, end == std::string::npos ? std::string::npos : end - at));
+    if (end == std::string::npos) break;
+    at = end + 1;
+  }
+  for (const std::string& level : levels) {
+    if (level.empty() || level == "." || level == ".." || level.back() == '.' || level.back() == ' ') return false;
+  }
+  for (const char* system : kSystemFolders) {
+    if (SameText(below, system)) return false;
+  }
+  for (const char* tail : kSystemTails) {
+    const size_t length = std::strlen(tail);
+    if (below.size() >= length && SameText(below.substr(below.size() - length), tail) &&
+        (below.size() == length || below[below.size() - length - 1] == '\\'))
+      return false;
+  }
+  // A user's own profile folder.
+  if (levels.size() == 2 && (SameText(levels[0], "Users") || SameText(levels[0], "Documents and Settings")))
+    return false;
+  return true;
 }
 
 bool EndsWithLnk(const std::string& path) {
@@ -51,69 +98,43 @@ ValueRead StringFromRegistryData(unsigned long type, const char* data, size_t si
 
 namespace {
 
-// Whether the key's "Program Directory" sends the uninstaller elsewhere: a usable
-// path that is not programFolder. A missing or damaged one does not; the record's
-// check reports it.
+// Whether the key's folders send the uninstaller elsewhere: its "Program Directory"
+// is a usable path and neither it nor "Data Directory" (where the installation keeps
+// the copy of the uninstaller that runs elevated) is programFolder. A missing or
+// damaged one does not; the record's check reports it.
 bool NamesAnotherFolder(RecordSource& source, const std::string& keyPath, const std::string& programFolder) {
-  std::string recorded;
+  std::string recorded, data;
   if (source.ReadString(keyPath, "Program Directory", &recorded) != ValueRead::kFound) return false;
+  if (source.ReadString(keyPath, "Data Directory", &data) == ValueRead::kFound &&
+      sys::EqualsIgnoringAsciiCase(data.c_str(), programFolder.c_str()))
+    return false;
   return IsUsableFolder(recorded) && !sys::EqualsIgnoringAsciiCase(recorded.c_str(), programFolder.c_str());
 }
 
-// A record of ours whose "Program Directory" is programFolder, found by looking at
-// every key under SOFTWARE; empty when there is none.
-std::string FindRecordFor(RecordSource& source, const std::string& programFolder) {
+// A record of ours whose "Program Directory" or "Data Directory" is programFolder,
+// found by looking at every key under SOFTWARE; empty when there is none. The data
+// folder is the printer's own; the program folder may be shared by two printers,
+// and then the ini's (preferred) names the one.
+std::string FindRecordFor(RecordSource& source, const std::string& programFolder, const std::string& preferred) {
+  std::string found;
   for (const std::string& name : source.SoftwareKeyNames()) {
     if (!driver::IsPrinterNameUsable(name.c_str())) continue;
     const std::string keyPath = "SOFTWARE\\" + name;
-    std::string folder, driver;
-    if (source.ReadString(keyPath, "Program Directory", &folder) != ValueRead::kFound ||
-        source.ReadString(keyPath, "PrinterDriver", &driver) != ValueRead::kFound)
-      continue;
-    if (sys::EqualsIgnoringAsciiCase(folder.c_str(), programFolder.c_str())) return name;
+    std::string folder, data, driver;
+    if (source.ReadString(keyPath, "PrinterDriver", &driver) != ValueRead::kFound) continue;
+    const bool program = source.ReadString(keyPath, "Program Directory", &folder) == ValueRead::kFound &&
+                         sys::EqualsIgnoringAsciiCase(folder.c_str(), programFolder.c_str());
+    const bool own = source.ReadString(keyPath, "Data Directory", &data) == ValueRead::kFound &&
+                     sys::EqualsIgnoringAsciiCase(data.c_str(), programFolder.c_str());
+    if (own) return name;
+    if (program && (found.empty() || sys::EqualsIgnoringAsciiCase(name.c_str(), preferred.c_str()))) found = name;
   }
-  return std::string();
+  return found;
 }
 
-}  // namespace
-
-RecordCheck ReadInstallationRecord(const std::string& programFolder, RecordSource& source) {
-  RecordCheck check;
-  check.iniPath = programFolder + "\\Uninstall.ini";
-  std::string printer;
-  const bool haveIni = source.ReadIniPrinterName(check.iniPath, &printer);
-  // The name makes the key path and the monitor DLLs' file names: it must be one the
-  // installation could have used.
-  const bool iniUsable = haveIni && driver::IsPrinterNameUsable(printer.c_str());
-  const bool iniLeads = iniUsable && source.KeyExists("SOFTWARE\\" + printer) &&
-                        !NamesAnotherFolder(source, "SOFTWARE\\" + printer, programFolder);
-  if (!iniLeads) {
-    // The ini is a copy for others; the registry says which record is this folder's.
-    const std::string found = FindRecordFor(source, programFolder);
-    if (!found.empty()) {
-      printer = found;
-    } else if (!haveIni) {
-      check.state = RecordState::kNoIni;
-      return check;
-    } else if (!iniUsable) {
-      check.state = RecordState::kBadName;
-      check.record.printerName = printer;
-      return check;
-    } else {
-      check.keyPath = "SOFTWARE\\" + printer;
-      check.record.printerName = printer;
-      check.state = RecordState::kNoKey;
-      if (source.KeyExists(check.keyPath)) {
-        check.state = RecordState::kOtherFolder;
-        source.ReadString(check.keyPath, "Program Directory", &check.otherFolder);
-      }
-      return check;
-    }
-  }
-  check.keyPath = "SOFTWARE\\" + printer;
-
+// The values of the record check.keyPath names, checked.
+RecordCheck ReadValues(RecordCheck check, RecordSource& source) {
   InstallationRecord& r = check.record;
-  r.printerName = printer;
   std::string language;
   const ValueRead languageRead = source.ReadString(check.keyPath, "Language", &language);
   check.languageKnown = languageRead == ValueRead::kFound;
@@ -150,6 +171,67 @@ RecordCheck ReadInstallationRecord(const std::string& programFolder, RecordSourc
     check.problems.push_back(std::string("Uninstaller") + notUsable);
   check.state = check.problems.empty() ? RecordState::kComplete : RecordState::kIncomplete;
   return check;
+}
+
+}  // namespace
+
+RecordCheck ReadInstallationRecord(const std::string& programFolder, RecordSource& source,
+                                   const std::string& printerOnCommandLine) {
+  RecordCheck check;
+  check.iniPath = programFolder + "\\Uninstall.ini";
+  std::string printer;
+  if (!printerOnCommandLine.empty()) {
+    // Named on the command line: that record, and only when it names this folder.
+    printer = printerOnCommandLine;
+    check.keyPath = "SOFTWARE\\" + printer;
+    check.record.printerName = printer;
+    if (!driver::IsPrinterNameUsable(printer.c_str())) {
+      check.state = RecordState::kBadName;
+      return check;
+    }
+    if (!source.KeyExists(check.keyPath)) {
+      check.state = RecordState::kNoKey;
+      return check;
+    }
+    if (NamesAnotherFolder(source, check.keyPath, programFolder)) {
+      check.state = RecordState::kOtherFolder;
+      source.ReadString(check.keyPath, "Program Directory", &check.otherFolder);
+      return check;
+    }
+    return ReadValues(check, source);
+  }
+  const bool haveIni = source.ReadIniPrinterName(check.iniPath, &printer);
+  // The name makes the key path and the monitor DLLs' file names: it must be one the
+  // installation could have used.
+  const bool iniUsable = haveIni && driver::IsPrinterNameUsable(printer.c_str());
+  const bool iniLeads = iniUsable && source.KeyExists("SOFTWARE\\" + printer) &&
+                        !NamesAnotherFolder(source, "SOFTWARE\\" + printer, programFolder);
+  if (!iniLeads) {
+    // The ini is a copy for others; the registry says which record is this folder's.
+    const std::string found = FindRecordFor(source, programFolder, haveIni ? printer : std::string());
+    if (!found.empty()) {
+      printer = found;
+    } else if (!haveIni) {
+      check.state = RecordState::kNoIni;
+      return check;
+    } else if (!iniUsable) {
+      check.state = RecordState::kBadName;
+      check.record.printerName = printer;
+      return check;
+    } else {
+      check.keyPath = "SOFTWARE\\" + printer;
+      check.record.printerName = printer;
+      check.state = RecordState::kNoKey;
+      if (source.KeyExists(check.keyPath)) {
+        check.state = RecordState::kOtherFolder;
+        source.ReadString(check.keyPath, "Program Directory", &check.otherFolder);
+      }
+      return check;
+    }
+  }
+  check.keyPath = "SOFTWARE\\" + printer;
+  check.record.printerName = printer;
+  return ReadValues(check, source);
 }
 
 std::string DescribeRecordProblem(const RecordCheck& check, int languageFlag) {

@@ -69,15 +69,19 @@ struct RecordCheck {
 ValueRead StringFromRegistryData(unsigned long type, const char* data, size_t size, std::string* text);
 
 // programFolder: the folder of Uninstaller.exe, without a trailing backslash. The
-// record is the key "Uninstall.ini" names when its "Program Directory" is this
-// folder (or is no usable path: then the record is reported incomplete); else the
-// key under SOFTWARE whose "Program Directory" is this folder, so that an
-// installation whose ini never got written (or was changed) is still found.
+// record is the key "Uninstall.ini" names when its "Program Directory" or "Data
+// Directory" is this folder (or its program folder is no usable path: then the
+// record is reported incomplete); else the key under SOFTWARE that names this
+// folder so, so that an installation whose ini never got written (or was edited to
+// name another printer) is still found, and never another installation's.
 // Required values: PrinterDriver, MonitorName, PortName, Language, Program Directory,
 // Data Directory. StartMenuDir and Uninstaller are optional (left out when the
 // installation could make no shortcut) but must be readable where present, and
 // "Uninstaller" must name a ".lnk" file: the uninstaller deletes it.
-RecordCheck ReadInstallationRecord(const std::string& programFolder, RecordSource& source);
+// printerOnCommandLine: the record /PRINTER= names; then only that one, and only when
+// it names programFolder (as its program or data folder).
+RecordCheck ReadInstallationRecord(const std::string& programFolder, RecordSource& source,
+                                   const std::string& printerOnCommandLine = std::string());
 
 // The message that says why nothing is removed, in the language (nonzero Chinese);
 // empty for kComplete.

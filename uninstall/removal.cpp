@@ -280,10 +280,32 @@ class Removal {
     return settled;
   }
 
+  // The installation made this folder: its journal says so, or the record is an
+  // older setup's, which made every folder it names.
+  bool MadeFolder(const std::string& folder) const {
+    if (!context_.hasJournal || context_.olderFiles) return true;
+    for (const sys::JournalEntry* entry : Journaled(sys::JournalKind::kFolder)) {
+      if (SameName(entry->name, folder)) return true;
+    }
+    return false;
+  }
+
+  bool UsedElsewhere(const std::string& path) const { return Contains(context_.usedElsewhere, path); }
+
+  // A file the journal knows as it was written, and that looks otherwise now: its
+  // owner is somebody else by now.
+  bool Changed(const sys::JournalEntry& entry) {
+    if (!entry.identity.known) return false;
+    sys::FileIdentity now;
+    if (system_.IdentityOf(entry.name, entry.native, &now) != 0 || !now.known) return false;  // gone already
+    return now.size != entry.identity.size || now.writeTime != entry.identity.writeTime;
+  }
+
   void RemoveFiles(bool monitorSettled) {
+    const bool byNames = installation() && (!context_.hasJournal || context_.olderFiles);
     // A monitor the spooler still holds comes back to the run after the restart,
     // together with its DLLs.
-    if (installation() && monitorSettled) {
+    if (byNames && monitorSettled) {
       const std::string system = system_.SystemFolder();
       for (const char* suffix : {"Mon.dll", "MonUI.dll"}) {
         if (!system.empty()) RemoveFile(system + "\\" + r_.printerName + suffix, true, false);
@@ -291,21 +313,30 @@ class Removal {
     }
     const std::string ownFolder = sys::FolderOfPath(context_.ownProgramPath.c_str());
     // What the journal names, the last made first: files, then the folders they
-    // were in once those are empty.
+    // were in once those are empty. Only what is still as it was written, and
+    // nothing another installation still names.
     for (auto entry = context_.journal.rbegin(); entry != context_.journal.rend(); ++entry) {
       if (entry->kind != sys::JournalKind::kFile) continue;
+      if (entry->shared && !installation()) continue;  // another installation's, before this run
       if (entry->native && !monitorSettled) continue;  // the monitor's DLLs stay with it
       if (SameName(entry->name, context_.ownProgramPath)) continue;  // goes with the record
       if (installation() && IsProgramFolder(sys::FolderOfPath(entry->name.c_str())) &&
           SameName(NameOf(entry->name), "Uninstall.ini"))
         continue;  // goes with the record
+      if (UsedElsewhere(entry->name)) continue;
+      if (Changed(*entry)) {
+        report_.changedFiles.push_back(entry->name);
+        continue;
+      }
       RemoveFile(entry->name, entry->native, false);
     }
-    if (installation()) {
+    if (byNames) {
       if (!r_.shortcutPath.empty()) RemoveFile(r_.shortcutPath, false, false);
-      if (!r_.startMenuFolder.empty()) RemoveEmptyFolder(r_.startMenuFolder);
+      RemoveKeptFiles();
+    }
+    if (installation()) {
+      if (!r_.startMenuFolder.empty() && MadeFolder(r_.startMenuFolder)) RemoveEmptyFolder(r_.startMenuFolder);
       RemoveDataFolder();
-      if (!context_.hasJournal || context_.olderFiles) RemoveKeptFiles();
     }
     for (auto entry = context_.journal.rbegin(); entry != context_.journal.rend(); ++entry) {
       if (entry->kind != sys::JournalKind::kFolder) continue;
@@ -361,7 +392,7 @@ class Removal {
           RemoveFile(r_.dataFolder + "\\" + entry, false, false);
       }
     }
-    if (!IsProgramFolder(r_.dataFolder)) RemoveEmptyFolder(r_.dataFolder);
+    if (!IsProgramFolder(r_.dataFolder) && MadeFolder(r_.dataFolder)) RemoveEmptyFolder(r_.dataFolder);
   }
 
   // For a record without a journal: the files the clean-up after the installation
@@ -412,6 +443,8 @@ class Removal {
     for (const std::string& name : left) {
       if (!(report_.selfAfterRestart && SameName(name, own))) onlySelf = false;
     }
+    // A folder the installation found there stays, empty or not.
+    if (!MadeFolder(r_.programFolder)) return;
     if (left.empty()) {
       const unsigned long error = system_.RemoveFolder(r_.programFolder);
       if (error == 0 || IsGone(error)) return;
@@ -514,6 +547,8 @@ std::string SummaryText(const RemovalReport& report, const InstallationRecord& r
     }
     if (!report.recordRemoved) text += std::string("\n") + UninstallString(Text::kRecordKept, languageFlag);
   }
+  for (const std::string& file : report.changedFiles)
+    text += "\n" + Format(UninstallString(Text::kFileKept, languageFlag), file);
   if (!report.defaultNotMoved.empty())
     text += "\n" + Format(UninstallString(Text::kDefaultNotMoved, languageFlag), report.defaultNotMoved);
   for (const std::string& folder : report.keptFolders) {

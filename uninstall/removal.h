@@ -87,6 +87,9 @@ class RemovalSystem {
   virtual unsigned long DeleteFileNow(const std::string& path, bool native) = 0;
   // A file, or an empty folder, deleted when Windows next starts.
   virtual unsigned long DeleteAfterRestart(const std::string& path, bool native) = 0;
+  // What the file looks like now (size, time of writing); an error when it is not
+  // there.
+  virtual unsigned long IdentityOf(const std::string& path, bool native, sys::FileIdentity* identity) = 0;
   // Only an empty folder; kDirNotEmpty otherwise.
   virtual unsigned long RemoveFolder(const std::string& path) = 0;
   // The names in a folder, "." and ".." left out.
@@ -133,6 +136,9 @@ struct RemovalReport {
   bool selfAfterRestart = false;  // the uninstaller's own file and folder go then
   bool recordRemoved = false;
   std::vector<std::string> keptFolders;  // they hold files that are not ours
+  // Files of the installation that somebody changed since (another size or time of
+  // writing than the journal knows): they are not ours to delete any more.
+  std::vector<std::string> changedFiles;
   // The default printer was one of ours and no other printer could take its place
   // (none left, or the spooler refused): not a failure, it only has to be said.
   std::string defaultNotMoved;
@@ -163,6 +169,9 @@ struct RemovalContext {
   // The journal began over an older setup's installation: its files go by the
   // package's names too.
   bool olderFiles = false;
+  // Files other installations' journals name (two printers in one folder share
+  // the package's files): they stay until the last of them goes.
+  std::vector<std::string> usedElsewhere;
   // kRun: the run made the record, which goes at the end too.
   bool removeRecord = false;
 };

@@ -218,6 +218,19 @@ unsigned long WinRemovalSystem::DeleteFileNow(const std::string& path, bool nati
   return DeleteFileA(path.c_str()) ? ERROR_SUCCESS : GetLastError();
 }
 
+unsigned long WinRemovalSystem::IdentityOf(const std::string& path, bool native, sys::FileIdentity* identity) {
+  sys::RedirectionOff off(native);
+  *identity = sys::FileIdentity();
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return GetLastError();
+  if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return ERROR_DIRECTORY;
+  identity->known = true;
+  identity->size = (static_cast<unsigned long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+  identity->writeTime = (static_cast<unsigned long long>(data.ftLastWriteTime.dwHighDateTime) << 32) |
+                        data.ftLastWriteTime.dwLowDateTime;
+  return ERROR_SUCCESS;
+}
+
 unsigned long WinRemovalSystem::DeleteAfterRestart(const std::string& path, bool native) {
   sys::RedirectionOff off(native);
   return MoveFileExA(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) ? ERROR_SUCCESS : GetLastError();

@@ -22,6 +22,7 @@ class WinRemovalSystem : public RemovalSystem {
   std::string SystemFolder() override;
   unsigned long DeleteFileNow(const std::string& path, bool native) override;
   unsigned long DeleteAfterRestart(const std::string& path, bool native) override;
+  unsigned long IdentityOf(const std::string& path, bool native, sys::FileIdentity* identity) override;
   unsigned long RemoveFolder(const std::string& path) override;
   unsigned long ListFolder(const std::string& path, std::vector<std::string>* names) override;
   unsigned long DeleteKey(const std::string& subKey) override;

@@ -66,13 +66,14 @@ bool UninstallApp::InitInstance() {
   sys::RestrictDllSearchToSystem();
   const int systemLanguage = GetSystemDefaultLCID() == kChineseLocale ? 1 : 0;
 
-  bool silent = false;
-  if (!ParseArguments(SkipProgramName(GetCommandLineA()), &silent)) {
+  UninstallOptions options;
+  if (!ParseArguments(SkipProgramName(GetCommandLineA()), &options)) {
     MessageBoxA(nullptr, UninstallString(Text::kBadCommandLine, systemLanguage),
                 UninstallString(Text::kCaption, systemLanguage), MB_OK | MB_ICONINFORMATION);
     SetExitCode(kExitBadCommandLine);
     return false;
   }
+  const bool silent = options.silent;
 
   RemovalContext context;
   context.ownProgramPath = OwnPath();
@@ -80,7 +81,7 @@ bool UninstallApp::InitInstance() {
   const std::string folder = sys::FolderOfPath(context.ownProgramPath.c_str(), sys::IsSystemLeadByte);
 
   WinRecordSource source;
-  const RecordCheck check = ReadInstallationRecord(folder, source);
+  const RecordCheck check = ReadInstallationRecord(folder, source, options.printer);
   const int language = check.languageKnown ? check.record.languageFlag : systemLanguage;
   if (context.ownProgramPath.empty() || check.state != RecordState::kComplete) {
     SetExitCode(ReportRecordProblem(check, language, silent));

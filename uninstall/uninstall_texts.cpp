@@ -31,9 +31,10 @@ const Pair kTexts[] = {
     {Text::kRecordKept, "卸载记录已保留：请再次运行卸载程序以完成卸载。",
      "The uninstall record was kept: run the uninstaller again to finish."},
     {Text::kFolderKept, "文件夹“%s”中还有其他文件，已保留。", "The folder \"%s\" holds other files and was kept."},
-    {Text::kBadCommandLine, "用法：Uninstaller.exe [/S]", "Usage: Uninstaller.exe [/S]"},
+    {Text::kBadCommandLine, "用法：Uninstaller.exe [/S] [/PRINTER=打印机名称]", "Usage: Uninstaller.exe [/S] [/PRINTER=name]"},
     {Text::kDefaultNotMoved, "“%s”曾是默认打印机，没有其他打印机可以代替它。",
      "\"%s\" was the default printer and no other printer could take its place."},
+    {Text::kFileKept, "文件“%s”在安装后已被更改，已保留。", "The file \"%s\" was changed since the installation and was kept."},
     {Text::kAnotherRun, "另一个安装或卸载程序正在处理打印机“%s”。请等它结束后单击“重试”。",
      "Another setup or uninstall of the printer \"%s\" is running. Wait until it has finished, then click Retry."},
 };

@@ -24,6 +24,7 @@ enum class Text {
   kBadCommandLine,
   kDefaultNotMoved,    // %s: the printer that was the default
   kAnotherRun,         // %s: the printer name
+  kFileKept,           // %s: a file changed since the installation
 };
 
 // languageFlag nonzero: Chinese.

@@ -88,7 +88,9 @@ TEST(InstallJournal, EntriesSurviveTheRegistryAndDamagedOnesAreRefused) {
   file.identity.known = true;
   file.identity.size = 244736;
   file.identity.writeTime = 134413169709002975ull;
-  const std::vector<JournalEntry> entries = {file, Entry(JournalKind::kFile, "C:\\P\\Logo.bmp"),
+  JournalEntry shared = Entry(JournalKind::kFile, "C:\\P\\Uninstaller.exe");
+  shared.shared = true;
+  const std::vector<JournalEntry> entries = {file, Entry(JournalKind::kFile, "C:\\P\\Logo.bmp"), shared,
                                              Entry(JournalKind::kDefaultPrinter, "P", ""),
                                              Entry(JournalKind::kPort, "P PORT:", "P Monitor")};
   MemoryKey key;
@@ -102,6 +104,9 @@ TEST(InstallJournal, EntriesSurviveTheRegistryAndDamagedOnesAreRefused) {
     EXPECT_EQ(EncodeEntry(back[i]), EncodeEntry(entries[i])) << i;
   }
   EXPECT_TRUE(back[0].native);
+  EXPECT_FALSE(back[0].shared);
+  EXPECT_TRUE(back[2].shared);
+  EXPECT_FALSE(back[2].native);
   EXPECT_EQ(back[0].identity.writeTime, 134413169709002975ull);
   EXPECT_FALSE(back[1].identity.known);
 
@@ -115,6 +120,7 @@ TEST(InstallJournal, EntriesSurviveTheRegistryAndDamagedOnesAreRefused) {
            {"port", ":P PORT:"},  // its monitor is missing
            {"file", ":C:\\x", ":", ":12", ":"},  // a size without a time
            {"file", ":C:\\x", ":maybe", ":", ":"},
+           {"file", ":C:\\x", ":shared native", ":", ":"},
            {"file", ":C:\\x", ":", ":99999999999999999999", ":1"},  // past 64 bits
        }) {
     EXPECT_FALSE(DecodeEntry(bad, &decoded)) << (bad.empty() ? "" : bad[0]);

@@ -122,6 +122,13 @@ TEST(UninstallRecord, TheRecordIsFoundByItsFolder) {
   ASSERT_EQ(check.state, RecordState::kComplete);
   EXPECT_EQ(check.record.printerName, "P");
 
+  // Named on the command line: that record, only from a folder it names (the data
+  // folder holds the installation's own copy of the uninstaller).
+  check = ReadInstallationRecord("C:\\ProgramData\\P", steered, "P");
+  EXPECT_EQ(check.state, RecordState::kComplete);
+  EXPECT_EQ(ReadInstallationRecord("C:\\Dest", steered, "Q").state, RecordState::kOtherFolder);
+  EXPECT_EQ(ReadInstallationRecord("C:\\Dest", steered, "R").state, RecordState::kNoKey);
+
   steered.keyExists = false;
   check = ReadInstallationRecord("C:\\Dest", steered);
   EXPECT_EQ(check.state, RecordState::kOtherFolder);
@@ -162,12 +169,20 @@ TEST(UninstallRecord, AnIncompleteRecordSaysWhatIsMissing) {
 }
 
 TEST(UninstallRecord, FolderPathsThatArePlainlyWrong) {
-  for (const char* folder : {"C:", "C:\\", "Dest", "\\\\\\x", "C:\\Dest\\..\\..", "\\Dest"}) {
+  // Every spelling of a drive's or share's root, and the system's own folders.
+  for (const char* folder : {"C:", "C:\\", "Dest", "\\\\\\x", "C:\\Dest\\..\\..", "\\Dest", "C:\\.", "C:\\\\",
+                             "C:\\x\\", "C:\\x\\\\y", "C:\\x.", "c:\\windows", "C:\\Windows\\System32",
+                             "C:\\Program Files", "C:\\program files (x86)", "C:\\Users\\Public", "C:\\Users\\Kasse",
+                             "\\\\server\\share", "\\\\server\\share\\",
+                             "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs",
+                             "C:\\Users\\x\\「开始」菜单\\程序"}) {
     FakeSource source;
     source.values["Data Directory"] = folder;
     EXPECT_EQ(ReadInstallationRecord("C:\\Dest", source).state, RecordState::kIncomplete) << folder;
   }
-  for (const char* folder : {"D:\\x", "\\\\server\\share\\P", "c:\\ProgramData\\打印机"}) {
+  for (const char* folder : {"D:\\x", "\\\\server\\share\\P", "c:\\ProgramData\\打印机", "C:\\Program Files\\P",
+                             "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\P Printer Driver",
+                             "C:\\Windows\\Temp\\P"}) {
     FakeSource source;
     source.values["Data Directory"] = folder;
     EXPECT_EQ(ReadInstallationRecord("C:\\Dest", source).state, RecordState::kComplete) << folder;
@@ -192,14 +207,20 @@ TEST(UninstallRecord, RegistryDataAsItComes) {
 }
 
 TEST(UninstallRecord, CommandLine) {
-  bool silent = true;
-  EXPECT_TRUE(ParseArguments("", &silent));
-  EXPECT_FALSE(silent);
-  EXPECT_TRUE(ParseArguments("  /S ", &silent));
-  EXPECT_TRUE(silent);
-  EXPECT_TRUE(ParseArguments("/s", &silent));
-  EXPECT_TRUE(ParseArguments("\"/S\"", &silent));  // as some launchers quote it
-  for (const char* bad : {"/S /S", "/X", "S", "/Silent", "-S"}) EXPECT_FALSE(ParseArguments(bad, &silent)) << bad;
+  UninstallOptions options;
+  EXPECT_TRUE(ParseArguments("", &options));
+  EXPECT_FALSE(options.silent);
+  EXPECT_TRUE(ParseArguments("  /S ", &options));
+  EXPECT_TRUE(options.silent);
+  EXPECT_TRUE(ParseArguments("/s", &options));
+  EXPECT_TRUE(ParseArguments("\"/S\"", &options));  // as some launchers quote it
+  EXPECT_TRUE(ParseArguments("/printer=\"Rillo 58\" /S", &options));
+  EXPECT_EQ(options.printer, "Rillo 58");
+  EXPECT_TRUE(options.silent);
+  EXPECT_TRUE(ParseArguments("\"/PRINTER=打印机 A\"", &options));
+  EXPECT_EQ(options.printer, "打印机 A");
+  for (const char* bad : {"/S /S", "/X", "S", "/Silent", "-S", "/PRINTER=", "/PRINTER=a /PRINTER=b"})
+    EXPECT_FALSE(ParseArguments(bad, &options)) << bad;
   EXPECT_STREQ(SkipProgramName("\"C:\\Program Files\\P\\Uninstaller.exe\" /S"), " /S");
   EXPECT_STREQ(SkipProgramName("Uninstaller.exe"), "");
   EXPECT_STREQ(SkipProgramName("\"unterminated"), "");

@@ -76,6 +76,13 @@ class FakeMachine : public RemovalSystem {
     calls.push_back("later " + path);
     return 0;
   }
+  unsigned long IdentityOf(const std::string& path, bool, sys::FileIdentity* identity) override {
+    *identity = sys::FileIdentity();
+    if (files.count(path) == 0) return error::kFileNotFound;
+    auto it = identities.find(path);
+    if (it != identities.end()) *identity = it->second;
+    return 0;
+  }
   unsigned long RemoveFolder(const std::string& path) override {
     calls.push_back("rmdir " + path);
     for (const std::string& file : files) {
@@ -118,6 +125,7 @@ class FakeMachine : public RemovalSystem {
   std::vector<PortInfo> ports;
   std::set<std::string> monitorEnvironments;
   std::set<std::string> files;
+  std::map<std::string, sys::FileIdentity> identities;  // of files that have one
   std::map<std::string, unsigned long> errors;
   unsigned long listPrintersError = 0;
   std::vector<std::string> calls;
@@ -397,7 +405,9 @@ TEST(UninstallRemoval, ARollbackTakesOnlyWhatTheRunMade) {
   c.ownProgramPath = "C:\\Downloads\\setup.exe";
   c.scope = RemovalScope::kRun;
   c.hasJournal = true;
-  c.journal = {Journaled(sys::JournalKind::kFolder, "C:\\New"), Journaled(sys::JournalKind::kFile, "C:\\New\\a.txt"),
+  sys::JournalEntry shared = Journaled(sys::JournalKind::kFile, std::string(kDest) + "\\Left.bmp");
+  shared.shared = true;  // another printer's, the same as the package's: used, not made
+  c.journal = {shared, Journaled(sys::JournalKind::kFolder, "C:\\New"), Journaled(sys::JournalKind::kFile, "C:\\New\\a.txt"),
                Journaled(sys::JournalKind::kDriver, "Q Driver", "Windows NT x86"),
                Journaled(sys::JournalKind::kPrinter, "P (2)"),
                Journaled(sys::JournalKind::kDefaultPrinter, "P (2)", "P Office")};
@@ -410,6 +420,7 @@ TEST(UninstallRemoval, ARollbackTakesOnlyWhatTheRunMade) {
   EXPECT_FALSE(m.Called("delete monitor"));
   EXPECT_FALSE(m.Called("delete native"));
   EXPECT_LT(m.Index("delete C:\\New\\a.txt"), m.Index("rmdir C:\\New"));
+  EXPECT_FALSE(m.Called(std::string("delete ") + kDest + "\\Left.bmp"));
   EXPECT_FALSE(m.Called("delete key"));
   // A driver still in use has no second run to wait for: it is a failure.
   EXPECT_FALSE(m.Called("runonce"));
@@ -438,19 +449,40 @@ TEST(UninstallRemoval, TheJournalNamesWhatTheUninstallerRemoves) {
   m.printers = {{"P", ""}};
   m.defaultPrinter = "P";
   m.drivers = {{"Windows NT x86", {}}};
-  m.files = {std::string(kDest) + "\\Tool.exe", std::string(kDest) + "\\Left.bmp", std::string(kDest) + "\\Uninstall.ini"};
+  const std::string dest = kDest;
+  m.files = {dest + "\\Tool.exe", dest + "\\Left.bmp", dest + "\\Uninstall.ini", dest + "\\Logo.bmp",
+             dest + "\\Uninstaller.exe", "C:\\ProgramData\\P\\notes.txt"};
+  sys::JournalEntry logo = Journaled(sys::JournalKind::kFile, dest + "\\Logo.bmp");
+  logo.identity = {true, 100, 5};
+  m.identities[dest + "\\Logo.bmp"] = {true, 100, 6};  // written again since, by the shop
+  sys::JournalEntry tool = Journaled(sys::JournalKind::kFile, dest + "\\Tool.exe");
+  tool.identity = {true, 7, 8};
+  m.identities[dest + "\\Tool.exe"] = {true, 7, 8};
   RemovalContext c = Context();
   c.hasJournal = true;
-  c.journal = {Journaled(sys::JournalKind::kFile, std::string(kDest) + "\\Tool.exe"),
-               Journaled(sys::JournalKind::kFile, std::string(kDest) + "\\Uninstall.ini")};
+  c.journal = {Journaled(sys::JournalKind::kFolder, "C:\\ProgramData\\P"), tool, logo,
+               Journaled(sys::JournalKind::kFile, dest + "\\Uninstaller.exe"),
+               Journaled(sys::JournalKind::kFile, dest + "\\Uninstall.ini")};
+  c.ownProgramPath = "C:\\ProgramData\\P\\Uninstaller.exe";
+  c.usedElsewhere = {dest + "\\uninstaller.exe"};  // another printer installed into the same folder
   const RemovalReport report = RemoveInstallation(Record(), c, m, nullptr);
   EXPECT_TRUE(report.failures.empty());
   EXPECT_EQ(report.removedPrinters, std::vector<std::string>{"P"});
   EXPECT_EQ(report.defaultNotMoved, "P");
-  EXPECT_TRUE(m.Called(std::string("delete ") + kDest + "\\Tool.exe"));
-  EXPECT_FALSE(m.Called(std::string("delete ") + kDest + "\\Left.bmp"));  // not the journal's: not ours
+  EXPECT_TRUE(m.Called("delete " + dest + "\\Tool.exe"));
+  EXPECT_FALSE(m.Called("delete " + dest + "\\Left.bmp"));  // not the journal's: not ours
+  EXPECT_FALSE(m.Called("delete " + dest + "\\Logo.bmp"));
+  EXPECT_EQ(report.changedFiles, std::vector<std::string>{dest + "\\Logo.bmp"});
+  EXPECT_FALSE(m.Called("delete " + dest + "\\Uninstaller.exe"));
+  // Folders the installation did not make stay, even when nothing is left in them;
+  // one it made keeps the user's file.
+  EXPECT_FALSE(m.Called("rmdir " + dest));
+  EXPECT_FALSE(m.Called("rmdir C:\\Menu"));
+  EXPECT_EQ(report.keptFolders, std::vector<std::string>{"C:\\ProgramData\\P"});
   EXPECT_EQ(ExitCodeFor(report), kExitSuccess);
-  EXPECT_NE(SummaryText(report, Record(), 0).find("\"P\" was the default printer and no other printer could take its place."),
+  const std::string summary = SummaryText(report, Record(), 0);
+  EXPECT_NE(summary.find("\"P\" was the default printer and no other printer could take its place."), std::string::npos);
+  EXPECT_NE(summary.find("The file \"" + dest + "\\Logo.bmp\" was changed since the installation and was kept."),
             std::string::npos);
 }
 
