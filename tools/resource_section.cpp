@@ -206,11 +206,13 @@ std::string ReplaceResources(const std::vector<unsigned char>& image, const std:
   for (size_t k = r + 1; k < sections.size(); ++k) {
     if (sections[k].virtualAddress != relocationRva || k != r + 1)
       return "a section other than the base relocations follows the resources";
-    if (uint64_t(sections[r].rawOffset) + sections[r].rawSize != sections[k].rawOffset)
+    // The linker may leave a section's raw size short of the file alignment.
+    if (AlignUp(uint64_t(sections[r].rawOffset) + sections[r].rawSize, fileAlignment) != sections[k].rawOffset)
       return "the base relocations do not follow the resources in the file";
   }
   const payload::PeSection& last = sections.back();
-  if (uint64_t(last.rawOffset) + last.rawSize != image.size())
+  const uint64_t lastEnd = uint64_t(last.rawOffset) + last.rawSize;
+  if (image.size() != lastEnd && image.size() != AlignUp(lastEnd, fileAlignment))
     return "there are bytes behind the program's last section (is a package already appended?)";
 
   Types types;
@@ -236,6 +238,7 @@ std::string ReplaceResources(const std::vector<unsigned char>& image, const std:
     const payload::PeSection& moved = sections[r + 1];
     const size_t movedHeader = header + kSectionHeaderSize;
     out->insert(out->end(), image.begin() + moved.rawOffset, image.begin() + moved.rawOffset + moved.rawSize);
+    out->resize(static_cast<size_t>(AlignUp(out->size(), fileAlignment)), 0);
     Set32(out, movedHeader + 12, static_cast<uint32_t>(virtualEnd));
     Set32(out, movedHeader + 20, static_cast<uint32_t>(rawEnd));
     Set32(out, directories + 8 * kDirectoryBaseRelocation, static_cast<uint32_t>(virtualEnd));
