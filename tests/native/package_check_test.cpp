@@ -100,7 +100,7 @@ TEST(PackageCheck, SamplePackageHasWarningsOnlyAndNotesThePaperNames) {
 TEST(PackageCheck, EachPlantedFaultIsOneErrorAtItsFileAndLine) {
   const Fault faults[] = {
       {"listed but missing", [](PackageCopy& p) { p.Edit("package.list", [](std::string& s) { s += "Extra.txt\n"; }); },
-       "package.list", 29, "'Extra.txt' is not a file in the package folder"},
+       "package.list", 31, "'Extra.txt' is not a file in the package folder"},
       {"64-bit build before its 32-bit file",
        [](PackageCopy& p) {
          p.Edit("package.list", [](std::string& s) { Replace(s, "rillo80d.dll\nrillo80d.dll.x64\n", "rillo80d.dll.x64\nrillo80d.dll\n"); });
@@ -113,7 +113,7 @@ TEST(PackageCheck, EachPlantedFaultIsOneErrorAtItsFileAndLine) {
            s += "Logo.bmp\n";
          });
        },
-       "package.list", 28, "'Logo.bmp' comes after 'newrillo58f.dll' (line 6)"},
+       "package.list", 30, "'Logo.bmp' comes after 'newrillo58f.dll' (line 6)"},
       {"no 64-bit build of the rendering plug-in",
        [](PackageCopy& p) { p.Remove("rillo80d.dll.x64"); },
        "package.list", 0, "no entry 'rillo80d.dll.x64': the 64-bit driver staging takes it"},

@@ -21,7 +21,7 @@ expect_error() {
 
 "$tool" pack "$package" "$work/sample.bin" || fail "pack"
 "$tool" list "$work/sample.bin" >"$work/list" || fail "list"
-[ "$(wc -l <"$work/list")" -eq 28 ] || fail "list does not show 28 entries"
+[ "$(wc -l <"$work/list")" -eq 30 ] || fail "list does not show 30 entries"
 diff <(awk '{print $1}' "$work/list") <(grep -v '^$' "$package/package.list") >/dev/null || fail "list order differs from package.list"
 # Unpacked sizes as listed are the files' sizes.
 while read -r name packed unpacked; do
