@@ -263,16 +263,26 @@ def draw_receipt_printer(c, x, y, w, h, body, body_dark, slot, paper, ink, led,
                  h * 0.03, body_dark)
 
 
+def draw_mark(c, colour):
+    """The rounded square of the printer mark, 37 x 37 at the left of a logo."""
+    c.round_rect(3, 8, 40, 45, 7, colour)
+
+
+def draw_mark_printer(c):
+    """The white printer inside the mark."""
+    draw_receipt_printer(c, 8.5, 24, 26, 16, body=(255, 255, 255),
+                         body_dark=(214, 226, 242), slot=NAVY, paper=(255, 255, 255),
+                         ink=SKY, led=LED, paper_up=11, teeth=3)
+
+
 def make_logo():
     """140 x 54, white: a small printer mark followed by the word Rillo."""
     W, H = 140, 54
     c = Canvas(W, H, (255, 255, 255))
     # mark: blue rounded square holding a white printer
-    c.round_rect(3, 8, 40, 45, 7, BLUE)
+    draw_mark(c, BLUE)
     c.round_rect(3, 27, 40, 45, 7, NAVY, alpha=0.35)
-    draw_receipt_printer(c, 8.5, 24, 26, 16, body=(255, 255, 255),
-                         body_dark=(214, 226, 242), slot=NAVY, paper=(255, 255, 255),
-                         ink=SKY, led=LED, paper_up=11, teeth=3)
+    draw_mark_printer(c)
     # word mark, scale 4 pixels per font pixel
     word = "Rillo"
     scale = 4
@@ -319,10 +329,8 @@ def make_about():
     """140 x 54, pale blue: the printer mark and the word mark over "DRIVER"."""
     W, H = 140, 54
     c = Canvas(W, H, (236, 243, 252))
-    c.round_rect(3, 8, 40, 45, 7, NAVY)
-    draw_receipt_printer(c, 8.5, 24, 26, 16, body=(255, 255, 255),
-                         body_dark=(214, 226, 242), slot=NAVY, paper=(255, 255, 255),
-                         ink=SKY, led=LED, paper_up=11, teeth=3)
+    draw_mark(c, NAVY)
+    draw_mark_printer(c)
     word = "Rillo"
     scale = 4
     wx = 45
