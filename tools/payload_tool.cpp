@@ -299,6 +299,15 @@ int Build(const std::string& dir, const std::string& stubPath, const std::string
     return Fail("%s: the package does not pass the check; %s not written", dir.c_str(), outPath.c_str());
   std::vector<unsigned char> stub, branded, archive, out;
   if (!ReadWholeFile(stubPath, &stub)) return Fail("cannot read %s", stubPath.c_str());
+  // The setup looks into its own resource first: behind setup.exe a package would
+  // never be installed.
+  MemorySource stubSource(stub.data(), stub.size());
+  uint64_t resourceOffset = 0;
+  uint32_t resourceSize = 0;
+  if (FindPeResource(stubSource, kPayloadResourceType, kPayloadResourceId, &resourceOffset, &resourceSize) ==
+      PeResult::kOk)
+    return Fail("%s carries a package of its own (is it setup.exe?): build puts a package behind setup-stub.exe",
+                stubPath.c_str());
   std::vector<kit::ListedEntry> entries;
   std::vector<kit::Problem> listProblems;
   kit::ReadPackageList(dir, &entries, &listProblems);

@@ -53,6 +53,9 @@ rc=$?
 [ $rc -eq 77 ] && exit 77
 [ $rc -eq 0 ] || fail "build under Wine (exit $rc)"
 cmp -s "$work/kelo-setup.exe" "$work/kelo-setup-wine.exe" || fail "native and Windows builds differ"
+"$tool" build "$work/kelo80" --stub setup.exe -o "$work/kelo-on-setup.exe" >/dev/null 2>"$work/on-setup.txt"
+[ $? -eq 1 ] && [ ! -e "$work/kelo-on-setup.exe" ] && grep -q 'carries a package of its own' "$work/on-setup.txt" ||
+  fail "build behind setup.exe, which installs its own package: $(cat "$work/on-setup.txt")"
 # Without Setup.ini and Setup.ico: the product is Kelo's, the rest the stub's.
 "$tool" version setup-stub.exe >"$work/stub.version" || fail "version of setup-stub.exe"
 "$tool" version "$work/kelo-setup.exe" >"$work/kelo.version" || fail "version of the Kelo setup"
