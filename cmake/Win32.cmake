@@ -121,7 +121,7 @@ add_executable(windows-tests ${WIN_TEST_SOURCES} ${REPO_ROOT}/tests/win32/test_m
   ${APP_WIN_SOURCES} ${APP_DIALOGS_RC})
 target_include_directories(windows-tests PRIVATE ${REPO_ROOT} ${REPO_ROOT}/tests/win32)
 target_link_libraries(windows-tests PRIVATE payload_core app_core driver_core ui_core system_core monitor_core
-  uninstall_core gtest winspool ws2_32)
+  uninstall_core package_check gtest winspool ws2_32 version)
 set_source_files_properties(${REPO_ROOT}/tests/win32/test_payload.rc PROPERTIES
   OBJECT_DEPENDS ${SAMPLE_PAYLOAD})
 # The package as this tree packs it, the built files in place of their placeholders.

@@ -103,7 +103,9 @@ bool IsPrinterNameUsable(const char* printerName) {
       p += 2;
       continue;
     }
-    if (IsForbiddenInFileName(*p)) return false;
+    // A comma is fine in a file name, but Windows keeps the default printer as
+    // "printer,driver,port" and would read the name as ending there.
+    if (IsForbiddenInFileName(*p) || *p == ',') return false;
     ++p;
   }
 

@@ -83,8 +83,9 @@ bool BuildDependentFiles(const DriverFileNames& names, char* list, size_t capaci
 
 // True when every name, text and list derived from printerName fits its buffer
 // (at most kMaxPrinterNameLength bytes) and the name can stand in a Windows file
-// name: not empty, no control characters, none of \ / : * ? " < > | and only
-// whole GBK characters, whose trail bytes may look like '\' or '|' and are fine.
+// name: not empty, no control characters, none of \ / : * ? " < > |, no comma (the
+// default printer's value is "printer,driver,port") and only whole GBK characters,
+// whose trail bytes may look like '\' or '|' and are fine.
 // Start-up refuses a configuration whose printer name fails this.
 bool IsPrinterNameUsable(const char* printerName);
 

@@ -107,6 +107,47 @@ bool MapRvaExtent(const PeHeaders& headers, uint64_t fileSize, uint32_t rva, uin
   return false;
 }
 
+// The key of a directory entry: an id, or the counted UTF-16LE name it points at.
+bool ReadKey(ResourceWindow& w, uint32_t nameField, PeResourceKey* key) {
+  *key = PeResourceKey();
+  if (!(nameField & kHighBit)) {
+    if (nameField > 0xFFFF) return false;
+    key->id = static_cast<uint16_t>(nameField);
+    return true;
+  }
+  const uint32_t relative = nameField & ~kHighBit;
+  uint16_t length = 0;
+  if (!Fits(relative, 2, w.limit) || !ReadU16(w.source, w.base + relative, &length)) return false;
+  if (!Fits(uint64_t(relative) + 2, uint64_t(length) * 2, w.limit)) return false;
+  key->named = true;
+  for (uint16_t i = 0; i < length; ++i) {
+    uint16_t unit = 0;
+    if (!ReadU16(w.source, w.base + relative + 2 + 2u * i, &unit)) return false;
+    key->name.push_back(static_cast<char16_t>(unit));
+  }
+  return true;
+}
+
+// The entries of the directory at relative offset: each one's key and its
+// OffsetToData field. Every entry read counts against *budget, so that a tree whose
+// directories point at each other many times over is refused before it takes long.
+bool ReadEntries(ResourceWindow& w, uint32_t relative, size_t* budget,
+                 std::vector<std::pair<PeResourceKey, uint32_t>>* out) {
+  out->clear();
+  uint32_t entries = 0;
+  if (!ReadDirectory(w, relative, &entries) || entries > *budget) return false;
+  *budget -= entries;
+  for (uint32_t i = 0; i < entries; ++i) {
+    const uint64_t entry = uint64_t(relative) + kDirectoryHeaderSize + uint64_t(i) * kDirectoryEntrySize;
+    uint32_t nameField = 0, dataField = 0;
+    PeResourceKey key;
+    if (!w.Read32(entry, &nameField) || !w.Read32(entry + 4, &dataField) || !ReadKey(w, nameField, &key))
+      return false;
+    out->emplace_back(std::move(key), dataField);
+  }
+  return true;
+}
+
 }  // namespace
 
 PeResult ReadPeHeaders(ByteSource& source, PeHeaders* headers) {
@@ -171,16 +212,27 @@ bool MapRva(const PeHeaders& headers, uint64_t fileSize, uint32_t rva, uint32_t 
   return true;
 }
 
+namespace {
+
+// The headers, and the window of the resource tree: kNotFound for a sound file
+// without a resource table.
+PeResult OpenResources(ByteSource& source, PeHeaders* headers, ResourceWindow* w) {
+  PeResult read = ReadPeHeaders(source, headers);
+  if (read != PeResult::kOk) return read;
+  if (headers->directoryCount <= kDirectoryResource) return PeResult::kNotFound;
+  const PeDataDirectory& directory = headers->directories[kDirectoryResource];
+  if (directory.address == 0 || directory.size == 0) return PeResult::kNotFound;
+  if (!MapRvaExtent(*headers, source.Size(), directory.address, &w->base, &w->limit)) return PeResult::kMalformed;
+  return PeResult::kOk;
+}
+
+}  // namespace
+
 PeResult FindPeResource(ByteSource& source, const char* typeName, uint16_t id, uint64_t* offset, uint32_t* size) {
   PeHeaders headers;
-  PeResult read = ReadPeHeaders(source, &headers);
-  if (read != PeResult::kOk) return read;
-  if (headers.directoryCount <= kDirectoryResource) return PeResult::kNotFound;
-  const PeDataDirectory& directory = headers.directories[kDirectoryResource];
-  if (directory.address == 0 || directory.size == 0) return PeResult::kNotFound;
-
   ResourceWindow w{source, 0, 0};
-  if (!MapRvaExtent(headers, source.Size(), directory.address, &w.base, &w.limit)) return PeResult::kMalformed;
+  PeResult opened = OpenResources(source, &headers, &w);
+  if (opened != PeResult::kOk) return opened;
 
   // Three levels, type -> name/id -> language, each pointing at the next
   // directory (high bit set) until the language's data entry (high bit clear).
@@ -198,6 +250,40 @@ PeResult FindPeResource(ByteSource& source, const char* typeName, uint16_t id, u
   if (!w.Read32(dataEntry, &dataRva) || !w.Read32(uint64_t(dataEntry) + 4, &dataSize)) return PeResult::kMalformed;
   if (!MapRva(headers, source.Size(), dataRva, dataSize, offset)) return PeResult::kMalformed;
   *size = dataSize;
+  return PeResult::kOk;
+}
+
+PeResult ListPeResources(ByteSource& source, std::vector<PeResourceEntry>* entries) {
+  entries->clear();
+  PeHeaders headers;
+  ResourceWindow w{source, 0, 0};
+  PeResult opened = OpenResources(source, &headers, &w);
+  if (opened != PeResult::kOk) return opened;
+
+  size_t budget = 2 * kMaxPeResources;
+  std::vector<std::pair<PeResourceKey, uint32_t>> types, names, languages;
+  if (!ReadEntries(w, 0, &budget, &types)) return PeResult::kMalformed;
+  for (const auto& type : types) {
+    if (!(type.second & kHighBit) || !ReadEntries(w, type.second & ~kHighBit, &budget, &names))
+      return PeResult::kMalformed;
+    for (const auto& name : names) {
+      if (!(name.second & kHighBit) || !ReadEntries(w, name.second & ~kHighBit, &budget, &languages))
+        return PeResult::kMalformed;
+      for (const auto& language : languages) {
+        if ((language.second & kHighBit) || language.first.named) return PeResult::kMalformed;
+        PeResourceEntry entry;
+        entry.type = type.first;
+        entry.name = name.first;
+        entry.language = language.first.id;
+        uint32_t dataRva = 0;
+        if (!w.Read32(language.second, &dataRva) || !w.Read32(uint64_t(language.second) + 4, &entry.size) ||
+            !w.Read32(uint64_t(language.second) + 8, &entry.codePage) ||
+            !MapRva(headers, source.Size(), dataRva, entry.size, &entry.offset))
+          return PeResult::kMalformed;
+        entries->push_back(std::move(entry));
+      }
+    }
+  }
   return PeResult::kOk;
 }
 

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "payload/byte_source.h"
@@ -60,5 +61,30 @@ bool MapRva(const PeHeaders& headers, uint64_t fileSize, uint32_t rva, uint32_t 
 // language, as the loader does when a program carries one language only. Gives the
 // data's file offset and size.
 PeResult FindPeResource(ByteSource& source, const char* typeName, uint16_t id, uint64_t* offset, uint32_t* size);
+
+// A type or name of the resource tree: an integer id, or a name (UTF-16).
+struct PeResourceKey {
+  bool named = false;
+  uint16_t id = 0;
+  std::u16string name;
+};
+
+struct PeResourceEntry {
+  PeResourceKey type;
+  PeResourceKey name;
+  uint16_t language = 0;
+  uint32_t codePage = 0;
+  uint64_t offset = 0;  // of the data in the file
+  uint32_t size = 0;
+};
+
+// Resource trees of more entries than twice this, over all levels, are taken for
+// damaged ones.
+constexpr size_t kMaxPeResources = 65536;
+
+// Every resource of the tree (type -> name -> language -> data), in the tree's order.
+// kNotFound for a sound file without a resource table; kMalformed for a tree that is
+// not three levels deep, reaches outside its section, or has data outside the file.
+PeResult ListPeResources(ByteSource& source, std::vector<PeResourceEntry>* entries);
 
 }  // namespace payload

@@ -1,10 +1,12 @@
 #!/usr/bin/env python3
-"""Draw the two wizard pictures of the sample driver package.
+"""Draw the pictures of the sample driver package.
 
-    Logo.bmp  140 x 54   banner logo shown at the top right of the wizard pages
-    Left.bmp  169 x 295  side artwork of the welcome page
+    Logo.bmp     140 x 54   banner logo shown at the top right of the wizard pages
+    Left.bmp     169 x 295  side artwork of the welcome page
+    about.bmp    140 x 54   logo of the driver's About page (UIConfig.txt, Logo=)
+    printer.bmp  169 x 295  picture of the printer on that page (UIConfig.txt, Picture=)
 
-Both are written as 24-bit uncompressed Windows bitmaps (BITMAPFILEHEADER +
+All are written as 24-bit uncompressed Windows bitmaps (BITMAPFILEHEADER +
 BITMAPINFOHEADER, bottom-up rows, each row padded to a multiple of 4 bytes),
 the plain format that the wizard loads from a file.
 
@@ -261,16 +263,26 @@ def draw_receipt_printer(c, x, y, w, h, body, body_dark, slot, paper, ink, led,
                  h * 0.03, body_dark)
 
 
+def draw_mark(c, colour):
+    """The rounded square of the printer mark, 37 x 37 at the left of a logo."""
+    c.round_rect(3, 8, 40, 45, 7, colour)
+
+
+def draw_mark_printer(c):
+    """The white printer inside the mark."""
+    draw_receipt_printer(c, 8.5, 24, 26, 16, body=(255, 255, 255),
+                         body_dark=(214, 226, 242), slot=NAVY, paper=(255, 255, 255),
+                         ink=SKY, led=LED, paper_up=11, teeth=3)
+
+
 def make_logo():
     """140 x 54, white: a small printer mark followed by the word Rillo."""
     W, H = 140, 54
     c = Canvas(W, H, (255, 255, 255))
     # mark: blue rounded square holding a white printer
-    c.round_rect(3, 8, 40, 45, 7, BLUE)
+    draw_mark(c, BLUE)
     c.round_rect(3, 27, 40, 45, 7, NAVY, alpha=0.35)
-    draw_receipt_printer(c, 8.5, 24, 26, 16, body=(255, 255, 255),
-                         body_dark=(214, 226, 242), slot=NAVY, paper=(255, 255, 255),
-                         ink=SKY, led=LED, paper_up=11, teeth=3)
+    draw_mark_printer(c)
     # word mark, scale 4 pixels per font pixel
     word = "Rillo"
     scale = 4
@@ -310,6 +322,39 @@ def make_left():
     for i, line in enumerate(("THERMAL RECEIPT", "PRINTER DRIVER")):
         tw = text_width(line, 1)
         c.text((W - tw) / 2.0, 255 + i * 11, line, 1, (214, 230, 250))
+    return c
+
+
+def make_about():
+    """140 x 54, pale blue: the printer mark and the word mark over "DRIVER"."""
+    W, H = 140, 54
+    c = Canvas(W, H, (236, 243, 252))
+    draw_mark(c, NAVY)
+    draw_mark_printer(c)
+    word = "Rillo"
+    scale = 4
+    wx = 45
+    c.text(wx, 7, word, scale, BLUE)
+    ww = text_width(word, scale)
+    tag = "DRIVER"
+    tw = text_width(tag, 2)
+    c.text(wx + (ww - tw) / 2.0, 38, tag, 2, NAVY)
+    return c
+
+
+def make_printer():
+    """169 x 295, light: the receipt printer large, its model under it."""
+    W, H = 169, 295
+    c = Canvas(W, H)
+    c.vgradient(0, 0, W, H, [(0.0, (250, 252, 255)), (1.0, (214, 226, 242))])
+    c.round_rect(18, 205, 151, 217, 6, (0, 0, 0), alpha=0.12)
+    draw_receipt_printer(c, 24, 130, 121, 80, body=(60, 70, 86),
+                         body_dark=(36, 44, 58), slot=(12, 16, 24),
+                         paper=(255, 255, 255), ink=(150, 168, 196), led=LED,
+                         paper_up=96, teeth=7)
+    for i, (line, scale) in enumerate((("RILLO-58", 2), ("THERMAL RECEIPT", 1), ("PRINTER", 1))):
+        tw = text_width(line, scale)
+        c.text((W - tw) / 2.0, 232 + i * 16 + (4 if i else 0), line, scale, NAVY if i == 0 else GREY)
     return c
 
 
@@ -371,7 +416,9 @@ def main(argv):
 
     os.makedirs(out_dir, exist_ok=True)
     for name, maker, size in (("Logo.bmp", make_logo, (140, 54)),
-                              ("Left.bmp", make_left, (169, 295))):
+                              ("Left.bmp", make_left, (169, 295)),
+                              ("about.bmp", make_about, (140, 54)),
+                              ("printer.bmp", make_printer, (169, 295))):
         rows = maker().pixels()
         assert (len(rows[0]), len(rows)) == size, name
         path = os.path.join(out_dir, name)

@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "app/install_config.h"
+#include "app/setup_info.h"
 #include "app/startup_names.h"
 #include "driver/driver_files.h"
 #include "driver/gbk.h"
@@ -15,8 +16,10 @@
 #include "driver/option_names.h"
 #include "driver/stdio_file.h"
 #include "driver/ui_config_rewriter.h"
+#include "monitor/monitor_names.h"
 #include "payload/archive.h"
 #include "payload/pe_image.h"
+#include "tools/icon_file.h"
 #include "ui/page_layout.h"
 
 namespace kit {
@@ -26,6 +29,11 @@ namespace {
 constexpr char kUninstaller[] = "Uninstaller.exe";  // what the Start-menu shortcut points at
 constexpr char kChineseConfig[] = "InstallConfig_cn.txt";
 constexpr char kEnglishConfig[] = "InstallConfig_en.txt";
+constexpr char kChineseLicence[] = "License_cn.txt";
+constexpr char kEnglishLicence[] = "License_en.txt";
+constexpr char kSetupIconFile[] = "Setup.ico";
+// Lines of one file reported for their bytes; the rest are counted in one more line.
+constexpr int kMaxEncodingReports = 20;
 
 const char* const kNameFields[kConfigNameCount] = {"title",     "printer name", "driver name",
                                                    "monitor name", "port name", "model line",
@@ -91,12 +99,6 @@ class Report {
 
 // ---- Text encoding --------------------------------------------------------
 
-int LineOf(const std::string& bytes, size_t offset) {
-  int line = 1;
-  for (size_t i = 0; i < offset && i < bytes.size(); ++i) line += bytes[i] == '\n';
-  return line;
-}
-
 // Length of the UTF-8 sequence at i (2 to 4), or 0 when none starts there.
 size_t Utf8Sequence(const std::string& s, size_t i) {
   unsigned char c = static_cast<unsigned char>(s[i]);
@@ -107,45 +109,93 @@ size_t Utf8Sequence(const std::string& s, size_t i) {
   return n;
 }
 
-// Texts reach the platform's ANSI functions as code page 936 bytes, unchanged: a
-// text saved as UTF-8 shows garbled, and a byte that is no GBK character at all
-// may swallow the line end after it.
-void CheckGbkText(Report& report, const std::string& file, const std::string& bytes) {
-  if (bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) {
-    report.Error(file, 1, "starts with a UTF-8 byte order mark: save it as GBK (code page 936) text");
-    return;
+// Where in bytes[from, to) the first byte lies that is no GBK character (a lead
+// byte needs its trail byte on the same line), or std::string::npos.
+size_t FirstNonGbk(const std::string& bytes, size_t from, size_t to) {
+  for (size_t i = from; i < to; ++i) {
+    const unsigned char c = static_cast<unsigned char>(bytes[i]);
+    if (c == 0) return i;
+    if (c < 0x80) continue;
+    if (driver::IsGbkLeadByte(c) && i + 1 < to && driver::IsGbkTrailByte(static_cast<unsigned char>(bytes[i + 1]))) {
+      ++i;
+      continue;
+    }
+    return i;
   }
-  size_t firstMultibyte = std::string::npos;
-  bool utf8 = true;
-  for (size_t i = 0; i < bytes.size() && utf8;) {
+  return std::string::npos;
+}
+
+// Whether the bytes of [from, to) at and above 0x80 are whole UTF-8 sequences, and
+// whether there is any.
+bool IsUtf8(const std::string& bytes, size_t from, size_t to, bool* multibyte) {
+  *multibyte = false;
+  for (size_t i = from; i < to;) {
     if (static_cast<unsigned char>(bytes[i]) < 0x80) {
       ++i;
       continue;
     }
-    size_t n = Utf8Sequence(bytes, i);
-    if (n == 0) utf8 = false;
-    if (firstMultibyte == std::string::npos) firstMultibyte = i;
+    const size_t n = Utf8Sequence(bytes, i);
+    if (n == 0 || i + n > to) return false;
+    *multibyte = true;
     i += n;
   }
-  if (utf8 && firstMultibyte != std::string::npos) {
-    report.Error(file, LineOf(bytes, firstMultibyte),
-                 "UTF-8 text: the setup shows its bytes as GBK (code page 936); save it as GBK");
-    return;
-  }
-  for (size_t i = 0; i < bytes.size(); ++i) {
-    unsigned char c = static_cast<unsigned char>(bytes[i]);
-    if (c < 0x80) continue;
-    if (driver::IsGbkLeadByte(c) && i + 1 < bytes.size() &&
-        driver::IsGbkTrailByte(static_cast<unsigned char>(bytes[i + 1]))) {
-      ++i;
-      continue;
-    }
-    report.Error(file, LineOf(bytes, i), Format("byte 0x%02X does not start a GBK (code page 936) character", c));
-    return;
-  }
+  return true;
 }
 
-bool IsTextFile(const std::string& name) { return EndsWith(name, ".txt") || EndsWith(name, ".gpd"); }
+// Texts reach the platform's ANSI functions as code page 936 bytes, unchanged: a
+// text saved as UTF-8 shows garbled, and a byte that is no GBK character at all
+// may swallow the line end after it. Every line with such bytes is reported. Text
+// that is valid GBK is taken as GBK, even where its bytes happen to be valid UTF-8
+// as well (short Chinese texts often are): that is a warning, once.
+void CheckGbkText(Report& report, const std::string& file, const std::string& bytes) {
+  size_t from = 0;
+  if (bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) {
+    report.Error(file, 1, "starts with a UTF-8 byte order mark: save it as GBK (code page 936) text");
+    from = 3;
+  }
+  int line = 1, reported = 0, more = 0, bothLine = 0;
+  while (from < bytes.size()) {
+    size_t to = bytes.find('\n', from);
+    if (to == std::string::npos) to = bytes.size();
+    const size_t bad = FirstNonGbk(bytes, from, to);
+    bool multibyte = false;
+    const bool utf8 = IsUtf8(bytes, from, to, &multibyte);
+    if (bad != std::string::npos) {
+      const unsigned char c = static_cast<unsigned char>(bytes[bad]);
+      if (reported == kMaxEncodingReports) {
+        ++more;
+      } else if (c == 0) {
+        report.Error(file, line,
+                     Format("a NUL byte at column %zu: the setup's text ends there (a file saved as UTF-16 has "
+                            "one in every character); save it as GBK",
+                            bad - from + 1));
+        ++reported;
+      } else if (utf8 && multibyte) {
+        report.Error(file, line, "UTF-8 text: the setup shows its bytes as GBK (code page 936); save it as GBK");
+        ++reported;
+      } else {
+        report.Error(file, line,
+                     Format("byte 0x%02X at column %zu does not start a GBK (code page 936) character", c,
+                            bad - from + 1));
+        ++reported;
+      }
+    } else if (utf8 && multibyte && bothLine == 0) {
+      bothLine = line;
+    }
+    from = to + 1;
+    ++line;
+  }
+  if (more > 0)
+    report.Error(file, 0, Format("%d more lines with bytes that are no GBK characters", more));
+  if (reported == 0 && bothLine > 0)
+    report.Warning(file, bothLine,
+                   "reads as GBK, and as UTF-8 too: the setup takes it as GBK, as it should be; if the file was "
+                   "saved as UTF-8, save it as GBK");
+}
+
+bool IsTextFile(const std::string& name) {
+  return EndsWith(name, ".txt") || EndsWith(name, ".gpd") || EndsWith(name, ".ini");
+}
 
 // ---- Install configuration ------------------------------------------------
 
@@ -156,6 +206,37 @@ struct ParsedConfig {
 };
 
 bool HasLineEndByte(const char* name) { return std::strpbrk(name, "\r\n") != nullptr; }
+
+bool IsAscii(const char* text) {
+  for (; *text; ++text)
+    if (static_cast<unsigned char>(*text) >= 0x80) return false;
+  return true;
+}
+
+// What Windows' spooler cannot take in the driver, monitor or port name (field 2,
+// 3 or 4), or empty: a comma (a printer's ports are a comma-separated list, and
+// the default printer is kept as "printer,driver,port"), a backslash (each of
+// these names is a registry key of the spooler's), a control character; a port
+// name longer than the package's port monitor takes. GBK characters count whole:
+// their trail bytes may look like a backslash and are none.
+std::string SpoolerNameProblem(int field, const char* name) {
+  size_t characters = 0;
+  for (const unsigned char* p = reinterpret_cast<const unsigned char*>(name); *p; ++p, ++characters) {
+    if (driver::IsGbkLeadByte(*p) && driver::IsGbkTrailByte(p[1])) {
+      ++p;
+      continue;
+    }
+    if (*p == ',')
+      return "holds a comma: Windows keeps printers, drivers and ports in comma-separated lists (the default "
+             "printer as \"printer,driver,port\"), where a comma ends the name";
+    if (*p == '\\') return "holds a backslash: Windows keeps the name as a registry key, where it separates keys";
+    if (*p < 0x20 || *p == 0x7F) return "holds a control character";
+  }
+  if (field == 4 && characters > monitor::kMaxPortNameChars)
+    return Format("has %zu characters: the package's port monitor takes at most %zu", characters,
+                  monitor::kMaxPortNameChars);
+  return std::string();
+}
 
 ParsedConfig CheckInstallConfig(Report& report, const std::string& dir, const std::string& file) {
   ParsedConfig result;
@@ -194,11 +275,12 @@ ParsedConfig CheckInstallConfig(Report& report, const std::string& dir, const st
     if (lines.nameFromLongLine[i] && lines.nameLines[i] != longLineReported) {
       longLineReported = lines.nameLines[i];
       report.Error(file, lines.nameLines[i],
-                   Format("line longer than 254 bytes: the setup reads it in pieces, and each piece takes a name "
-                          "of its own (here the %s)",
+                   Format("line of more than 252 bytes before its CR LF: the setup reads a line in pieces of 254 "
+                          "bytes, and each piece takes a name of its own (here the %s)",
                           kNameFields[i]));
     }
-    if (!lineEndsReported && HasLineEndByte(c.names[i])) {
+    // A piece of a long line holds no line end of its own: reported as long above.
+    if (!lineEndsReported && !lines.nameFromLongLine[i] && HasLineEndByte(c.names[i])) {
       report.Error(file, lines.nameLines[i],
                    "line ends without CR LF: the setup removes only a CR LF pair from a name line and keeps any "
                    "other line end in the name; save the file with CR LF line ends");
@@ -210,8 +292,25 @@ ParsedConfig CheckInstallConfig(Report& report, const std::string& dir, const st
   if (names > 1 && !HasLineEndByte(printer) && !driver::IsPrinterNameUsable(printer)) {
     report.Error(file, lines.nameLines[1],
                  Format("printer name '%s' is refused at start-up: it must be 1 to %zu bytes of whole GBK "
-                        "characters, without control characters or any of \\ / : * ? \" < > |",
+                        "characters, without control characters, a comma or any of \\ / : * ? \" < > |",
                         printer, driver::kMaxPrinterNameLength));
+  }
+  for (int i = 2; i < 5 && i < names; ++i) {
+    if (HasLineEndByte(c.names[i])) continue;  // reported above
+    const std::string problem = SpoolerNameProblem(i, c.names[i]);
+    if (!problem.empty())
+      report.Error(file, lines.nameLines[i], Format("%s '%s' %s", kNameFields[i], c.names[i], problem.c_str()));
+  }
+  for (int i = 1; i < 5 && i < names; ++i) {
+    if (!IsAscii(c.names[i]))
+      report.Warning(file, lines.nameLines[i],
+                     Format("%s '%s' holds characters outside ASCII: the setup hands them to Windows as GBK "
+                            "bytes, which read right only where the system code page is 936 (Chinese "
+                            "Simplified); elsewhere %s",
+                            kNameFields[i], c.names[i],
+                            i == 1 ? "the printer, its files and folders and the entry of installed programs get "
+                                     "other characters"
+                                   : "Windows registers it under other characters"));
   }
   const char* model = c.names[5];
   if (names > 5 && std::strncmp(model, "Model=", 6) != 0) {
@@ -379,8 +478,15 @@ void CheckBitmap(Report& report, const std::string& dir, const std::string& file
     report.Error(file, 0, Format("unknown bitmap header of %" PRIu32 " bytes", infoSize));
     return;
   }
-  if (ht < 0) ht = -ht;  // rows stored top-down
   bool ok = true;
+  if (ht < 0) {
+    // Windows loads such a file, but the wizard's copy of it comes out black.
+    report.Error(file, 0,
+                 "rows stored top-down (a negative height): the wizard cannot paint such a picture; save it "
+                 "with its rows bottom-up, as most programs write a BMP");
+    ht = -ht;
+    ok = false;
+  }
   if (bits != 24) {
     report.Error(file, 0, Format("%" PRIu32 " bits per pixel: the wizard paints 24-bit pictures", bits));
     ok = false;
@@ -432,6 +538,25 @@ void CheckProgram(Report& report, const std::string& dir, const std::string& fil
                x64 ? Format("PE machine 0x%04x%s: a '.x64' file must be an x86-64 build (0x8664)", headers.machine, is)
                    : Format("PE machine 0x%04x%s: a file without '.x64' must be an i386 build (0x014c)",
                             headers.machine, is));
+}
+
+// ---- Licences, Setup.ini, Setup.ico ---------------------------------------
+
+void CheckLicence(Report& report, const std::string& file, const std::string& bytes) {
+  if (bytes.find_first_not_of(" \t\r\n") == std::string::npos)
+    report.Error(file, 0, "empty: the licence page would show nothing for the user to accept");
+}
+
+void CheckSetupInfo(Report& report, const std::string& file, const std::string& bytes) {
+  setup_info::SetupInfo info;
+  for (const setup_info::Problem& problem : setup_info::ParseSetupInfo(bytes.data(), bytes.size(), &info))
+    report.Error(file, problem.line, problem.message);
+}
+
+void CheckSetupIcon(Report& report, const std::string& file, const std::string& bytes) {
+  std::vector<IconImage> images;
+  const std::string problem = ReadIconFile(bytes, &images);
+  if (!problem.empty()) report.Error(file, 0, problem + ": build puts this icon on the setup program");
 }
 
 // ---- package.list ---------------------------------------------------------
@@ -530,6 +655,10 @@ void CheckList(Report& report, const std::string& dir, const std::vector<ListedE
 
 }  // namespace
 
+bool ReadPackageFile(const std::string& dir, const std::string& name, std::string* bytes) {
+  return ReadWholeFile(Path(dir, name), bytes);
+}
+
 bool ReadPackageList(const std::string& dir, std::vector<ListedEntry>* entries, std::vector<Problem>* problems) {
   Report report(problems);
   entries->clear();
@@ -568,14 +697,21 @@ std::vector<Problem> CheckPackage(const std::string& dir) {
   CheckList(report, dir, entries);
 
   ParsedConfig chinese, english;
+  bool setupInfo = false;
   for (const ListedEntry& e : entries) {
     const std::string& name = e.name;
-    if (IsTextFile(name)) {
-      std::string bytes;
-      if (ReadWholeFile(Path(dir, name), &bytes)) CheckGbkText(report, name, bytes);
-    }
+    std::string bytes;
+    const bool read = ReadWholeFile(Path(dir, name), &bytes);  // a file missing is reported above
+    if (read && IsTextFile(name)) CheckGbkText(report, name, bytes);
     bool x64 = false;
-    if (Same(name, kChineseConfig)) {
+    if (Same(name, kChineseLicence) || Same(name, kEnglishLicence)) {
+      if (read) CheckLicence(report, name, bytes);
+    } else if (Same(name, setup_info::kFileName)) {
+      setupInfo = true;
+      if (read) CheckSetupInfo(report, name, bytes);
+    } else if (Same(name, kSetupIconFile)) {
+      if (read) CheckSetupIcon(report, name, bytes);
+    } else if (Same(name, kChineseConfig)) {
       chinese = CheckInstallConfig(report, dir, name);
     } else if (Same(name, kEnglishConfig)) {
       english = CheckInstallConfig(report, dir, name);
@@ -592,6 +728,10 @@ std::vector<Problem> CheckPackage(const std::string& dir) {
     }
   }
   CompareConfigs(report, chinese, english);
+  if (!setupInfo)
+    report.Note(kPackageList, 0,
+                "no Setup.ini: the setup has no version and no publisher of its own; its version block keeps "
+                "setup-stub's version and publisher");
   return problems;
 }
 

@@ -30,6 +30,9 @@ constexpr char kPackageList[] = "package.list";
 // error. False when the list cannot be read or holds such a name.
 bool ReadPackageList(const std::string& dir, std::vector<ListedEntry>* entries, std::vector<Problem>* problems);
 
+// The bytes of the package file DIR/NAME; false when it cannot be read.
+bool ReadPackageFile(const std::string& dir, const std::string& name, std::string* bytes);
+
 // Every problem of the package in DIR, in the order of package.list, with notes on
 // what the setup will make of the configuration.
 std::vector<Problem> CheckPackage(const std::string& dir);

@@ -4,16 +4,23 @@
 //
 //   payload-tool check DIR [--strict]               every problem of the package folder DIR
 //   payload-tool build DIR --stub STUB -o OUT [--strict]
-//                                                   check, pack and append in one step
-//   payload-tool pack DIR OUT                       archive of the files named in DIR/package.list
-//   payload-tool append PROGRAM ARCHIVE OUT         PROGRAM with ARCHIVE appended behind a trailer
+//                                                   check; the package's version, publisher, product
+//                                                   name and icon into a copy of STUB; pack; append
+//   payload-tool pack DIR OUT [--strict|--no-check] check, then the archive of the files named in
+//                                                   DIR/package.list
+//   payload-tool append PROGRAM ARCHIVE OUT [--strict|--no-check]
+//                                                   check the archive's files, then PROGRAM with
+//                                                   ARCHIVE appended behind a trailer
 //   payload-tool list FILE                          one line per entry: name, packed, unpacked size
 //   payload-tool extract FILE DIR                   every entry into DIR, made when missing
+//   payload-tool version FILE                       a program's version block and icon (texts in UTF-8)
 //
 // FILE is an archive, or a program carrying one (as its INSTALL resource, or
 // appended). check prints one line per problem on stdout and exits 1 when any is an
 // error (with --strict, also a warning); build prints the same and writes nothing
-// then. Every other error is one line on stderr and exit status 1; usage, 2.
+// then; pack and append print them only when they refuse the package, and write
+// nothing then, unless told --no-check, which skips the check and says so on stderr. Every other error is one line on stderr and exit
+// status 1; usage, 2.
 
 #include <zlib.h>
 
@@ -22,6 +29,7 @@
 #include <cstring>
 #include <filesystem>
 #include <memory>
+#include <random>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -30,7 +38,11 @@
 #include "payload/entry_decoder.h"
 #include "payload/payload_resource.h"
 #include "payload/pe_image.h"
+#include "tools/gbk_text.h"
 #include "tools/package_check.h"
+#include "tools/resource_section.h"
+#include "tools/setup_branding.h"
+#include "tools/version_block.h"
 
 #ifdef _WIN32
 #include "payload/win32_file_source.h"
@@ -141,20 +153,6 @@ bool AppendArchive(const std::vector<unsigned char>& program, const std::vector<
   return true;
 }
 
-int Pack(const std::string& dir, const std::string& outPath) {
-  std::vector<unsigned char> archive;
-  if (!PackArchive(dir, &archive)) return 1;
-  return WriteWholeFile(outPath, archive) ? 0 : 1;
-}
-
-int Append(const std::string& programPath, const std::string& archivePath, const std::string& outPath) {
-  std::vector<unsigned char> program, archive, out;
-  if (!ReadWholeFile(programPath, &program)) return Fail("cannot read %s", programPath.c_str());
-  if (!ReadWholeFile(archivePath, &archive)) return Fail("cannot read %s", archivePath.c_str());
-  if (!AppendArchive(program, archive, archivePath, &out)) return 1;
-  return WriteWholeFile(outPath, out) ? 0 : 1;
-}
-
 // Prints the problems, notes only when asked; true when none counts as an error.
 bool ReportProblems(const std::string& dir, const std::vector<kit::Problem>& problems, bool strict, bool notes) {
   for (const kit::Problem& p : problems) {
@@ -162,6 +160,128 @@ bool ReportProblems(const std::string& dir, const std::vector<kit::Problem>& pro
     std::printf("%s\n", kit::FormatProblem(dir, p, strict).c_str());
   }
   return kit::CountErrors(problems, strict) == 0;
+}
+
+// pack and append print the problems only when they refuse the package: the build
+// packs the tree's sample package on every change, warnings and all.
+bool PassesQuietly(const std::string& dir, const std::vector<kit::Problem>& problems, bool strict) {
+  if (kit::CountErrors(problems, strict) == 0) return true;
+  return ReportProblems(dir, problems, strict, false);
+}
+
+// How pack and append treat the package: checked as build checks it, with
+// warnings counted as errors, or not at all.
+enum class Checking { kChecked, kStrict, kSkipped };
+
+void SaySkipped(const std::string& what) {
+  std::fprintf(stderr,
+               "payload-tool: --no-check: %s was not checked: names, texts, install configurations, pictures and "
+               "programs may be wrong, and a setup made from it may fail on every machine\n",
+               what.c_str());
+}
+
+int Refused(const std::string& what, const std::string& outPath) {
+  return Fail("%s: the package does not pass the check; %s not written (--no-check skips the check)", what.c_str(),
+              outPath.c_str());
+}
+
+// A folder of its own under the system's temporary folder, removed with what it
+// holds when the object goes.
+class ScratchFolder {
+ public:
+  ScratchFolder() {
+    std::error_code error;
+    const std::filesystem::path base = std::filesystem::temp_directory_path(error);
+    if (error) return;
+    std::random_device random;
+    for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
+      const std::filesystem::path candidate = base / ("payload-tool-" + std::to_string(random()));
+      if (std::filesystem::create_directory(candidate, error)) path_ = candidate.string();
+    }
+  }
+  ~ScratchFolder() {
+    std::error_code error;
+    if (!path_.empty()) std::filesystem::remove_all(path_, error);
+  }
+  ScratchFolder(const ScratchFolder&) = delete;
+  ScratchFolder& operator=(const ScratchFolder&) = delete;
+  const std::string& path() const { return path_; }
+
+ private:
+  std::string path_;
+};
+
+// The check of an archive: its entries unpacked into a scratch folder, with a
+// package.list naming them in the archive's order, checked as the folder build
+// would have packed. Its problems are printed as those of archiveName's files.
+// kPassed, kRefused, or kUnreadable when the archive could not be unpacked (said on
+// stderr).
+enum class ArchiveCheck { kPassed, kRefused, kUnreadable };
+
+ArchiveCheck CheckArchive(const std::vector<unsigned char>& archive, const std::string& archiveName, bool strict) {
+  ScratchFolder scratch;
+  if (scratch.path().empty()) return Fail("cannot make a folder to check %s in", archiveName.c_str()), ArchiveCheck::kUnreadable;
+  MemorySource source(archive.data(), archive.size());
+  ArchiveLayout layout;
+  if (LocateResourceArchive(source, &layout) != LocateResult::kFound)
+    return Fail("%s: not a payload archive", archiveName.c_str()), ArchiveCheck::kUnreadable;
+  std::string list;
+  bool whole = true;
+  int32_t running = 0;
+  WalkResult walked = WalkEntries(source, layout, [&](const PackageEntry& e) {
+    if (!IsPlainFileName(e.name)) {
+      Fail("%s: entry %u: '%s' is not a plain file name", archiveName.c_str(), e.index, e.name);
+      whole = false;
+      return false;
+    }
+    SourceInput input(source, e.dataOffset);
+    const std::string target = scratch.path() + "/" + e.name;
+    const int rc = InflateEntryToFile(input, e.packedLength, target.c_str(), &running,
+                                      static_cast<double>(layout.progressLength), nullptr);
+    if (rc != kInflateOk) {
+      Fail(rc == kInflateFileError ? "%s: cannot unpack '%s' to check it" : "%s: entry '%s' is damaged",
+           archiveName.c_str(), e.name);
+      whole = false;
+      return false;
+    }
+    list += std::string(e.name) + "\n";
+    return true;
+  });
+  if (!whole) return ArchiveCheck::kUnreadable;
+  if (walked != WalkResult::kComplete) return Fail("%s: damaged archive", archiveName.c_str()), ArchiveCheck::kUnreadable;
+  std::vector<unsigned char> listBytes(list.begin(), list.end());
+  if (!WriteWholeFile(scratch.path() + "/" + kit::kPackageList, listBytes)) return ArchiveCheck::kUnreadable;
+  return PassesQuietly(archiveName, kit::CheckPackage(scratch.path()), strict) ? ArchiveCheck::kPassed
+                                                                               : ArchiveCheck::kRefused;
+}
+
+int Pack(const std::string& dir, const std::string& outPath, Checking checking) {
+  if (checking == Checking::kSkipped) {
+    SaySkipped(dir);
+  } else if (!PassesQuietly(dir, kit::CheckPackage(dir), checking == Checking::kStrict)) {
+    return Refused(dir, outPath);
+  }
+  std::vector<unsigned char> archive;
+  if (!PackArchive(dir, &archive)) return 1;
+  return WriteWholeFile(outPath, archive) ? 0 : 1;
+}
+
+int Append(const std::string& programPath, const std::string& archivePath, const std::string& outPath,
+           Checking checking) {
+  std::vector<unsigned char> program, archive, out;
+  if (!ReadWholeFile(programPath, &program)) return Fail("cannot read %s", programPath.c_str());
+  if (!ReadWholeFile(archivePath, &archive)) return Fail("cannot read %s", archivePath.c_str());
+  if (checking == Checking::kSkipped) {
+    SaySkipped(archivePath);
+  } else {
+    switch (CheckArchive(archive, archivePath, checking == Checking::kStrict)) {
+      case ArchiveCheck::kPassed: break;
+      case ArchiveCheck::kRefused: return Refused(archivePath, outPath);
+      case ArchiveCheck::kUnreadable: return 1;
+    }
+  }
+  if (!AppendArchive(program, archive, archivePath, &out)) return 1;
+  return WriteWholeFile(outPath, out) ? 0 : 1;
 }
 
 int Check(const std::string& dir, bool strict) {
@@ -177,11 +297,67 @@ int Check(const std::string& dir, bool strict) {
 int Build(const std::string& dir, const std::string& stubPath, const std::string& outPath, bool strict) {
   if (!ReportProblems(dir, kit::CheckPackage(dir), strict, false))
     return Fail("%s: the package does not pass the check; %s not written", dir.c_str(), outPath.c_str());
-  std::vector<unsigned char> stub, archive, out;
+  std::vector<unsigned char> stub, branded, archive, out;
   if (!ReadWholeFile(stubPath, &stub)) return Fail("cannot read %s", stubPath.c_str());
+  // The setup looks into its own resource first: behind setup.exe a package would
+  // never be installed.
+  MemorySource stubSource(stub.data(), stub.size());
+  uint64_t resourceOffset = 0;
+  uint32_t resourceSize = 0;
+  if (FindPeResource(stubSource, kPayloadResourceType, kPayloadResourceId, &resourceOffset, &resourceSize) ==
+      PeResult::kOk)
+    return Fail("%s carries a package of its own (is it setup.exe?): build puts a package behind setup-stub.exe",
+                stubPath.c_str());
+  std::vector<kit::ListedEntry> entries;
+  std::vector<kit::Problem> listProblems;
+  kit::ReadPackageList(dir, &entries, &listProblems);
+  kit::Branding branding;
+  std::string problem = kit::ReadBranding(dir, entries, &branding);
+  if (!problem.empty()) return Fail("%s: %s", dir.c_str(), problem.c_str());
+  problem = kit::BrandProgram(stub, branding, &branded);
+  if (!problem.empty())
+    return Fail("%s: cannot take the package's version block and icon: %s", stubPath.c_str(), problem.c_str());
   if (!PackArchive(dir, &archive)) return 1;
-  if (!AppendArchive(stub, archive, dir, &out)) return 1;
+  if (!AppendArchive(branded, archive, dir, &out)) return 1;
   return WriteWholeFile(outPath, out) ? 0 : 1;
+}
+
+// The version block's numbers and texts, and the images of the icon the shell
+// shows, one line each.
+int Version(const std::string& path) {
+  std::vector<unsigned char> program;
+  if (!ReadWholeFile(path, &program)) return Fail("cannot read %s", path.c_str());
+  std::vector<kit::Resource> resources;
+  std::string problem = kit::ReadResources(program, &resources);
+  if (!problem.empty()) return Fail("%s: %s", path.c_str(), problem.c_str());
+  const kit::Resource* version = nullptr;
+  const kit::Resource* group = nullptr;
+  for (const kit::Resource& r : resources) {
+    if (r.type.named) continue;
+    if (r.type.id == kit::kResourceVersion && !version) version = &r;
+    if (r.type.id == kit::kResourceGroupIcon && !group) group = &r;
+  }
+  kit::VersionBlock block;
+  if (!version || !kit::ReadVersionBlock(version->data, &block)) return Fail("%s: no version block", path.c_str());
+  auto numbers = [](const unsigned* v) {
+    return std::to_string(v[0]) + "." + std::to_string(v[1]) + "." + std::to_string(v[2]) + "." +
+           std::to_string(v[3]);
+  };
+  std::printf("file version: %s\nproduct version: %s\n", numbers(block.fileVersion).c_str(),
+              numbers(block.productVersion).c_str());
+  for (const auto& string : block.strings)
+    std::printf("%s: %s\n", kit::Utf16ToUtf8(string.first).c_str(), kit::Utf16ToUtf8(string.second).c_str());
+  if (group && group->data.size() >= 6) {
+    const size_t count = static_cast<unsigned char>(group->data[4]) | (static_cast<unsigned char>(group->data[5]) << 8);
+    std::printf("icon:");
+    for (size_t i = 0; i < count && 6 + 14 * (i + 1) <= group->data.size(); ++i) {
+      const unsigned char* entry = reinterpret_cast<const unsigned char*>(group->data.data()) + 6 + 14 * i;
+      std::printf(" %ux%u/%u", entry[0] ? entry[0] : 256u, entry[1] ? entry[1] : 256u,
+                  static_cast<unsigned>(entry[6] | (entry[7] << 8)));
+    }
+    std::printf("\n");
+  }
+  return 0;
 }
 
 // An opened archive in whichever carrier the file uses.
@@ -316,9 +492,24 @@ int Usage() {
   std::fputs(
       "usage: payload-tool check DIR [--strict]\n"
       "       payload-tool build DIR --stub STUB -o OUT [--strict]\n"
-      "       payload-tool pack DIR OUT | append PROGRAM ARCHIVE OUT | list FILE | extract FILE DIR\n",
+      "       payload-tool pack DIR OUT [--strict|--no-check]\n"
+      "       payload-tool append PROGRAM ARCHIVE OUT [--strict|--no-check]\n"
+      "       payload-tool list FILE | extract FILE DIR | version FILE\n",
       stderr);
   return 2;
+}
+
+// The options of pack and append after their fixed arguments: none, --strict or
+// --no-check. False for anything else.
+bool ParseChecking(int argc, char** argv, int first, Checking* checking) {
+  *checking = Checking::kChecked;
+  if (argc == first) return true;
+  if (argc != first + 1) return false;
+  const std::string option = argv[first];
+  if (option == "--strict") *checking = Checking::kStrict;
+  else if (option == "--no-check") *checking = Checking::kSkipped;
+  else return false;
+  return true;
 }
 
 // build DIR --stub STUB -o OUT [--strict], the options in any order after DIR.
@@ -349,9 +540,13 @@ int main(int argc, char** argv) {
   if (command == "check" && argc == 3) return Check(argv[2], false);
   if (command == "check" && argc == 4 && std::string(argv[3]) == "--strict") return Check(argv[2], true);
   if (command == "build" && argc >= 3) return BuildCommand(argc, argv);
-  if (command == "pack" && argc == 4) return Pack(argv[2], argv[3]);
-  if (command == "append" && argc == 5) return Append(argv[2], argv[3], argv[4]);
+  Checking checking;
+  if (command == "pack" && argc >= 4 && ParseChecking(argc, argv, 4, &checking))
+    return Pack(argv[2], argv[3], checking);
+  if (command == "append" && argc >= 5 && ParseChecking(argc, argv, 5, &checking))
+    return Append(argv[2], argv[3], argv[4], checking);
   if (command == "list" && argc == 3) return List(argv[2]);
   if (command == "extract" && argc == 4) return Extract(argv[2], argv[3]);
+  if (command == "version" && argc == 3) return Version(argv[2]);
   return Usage();
 }

@@ -107,7 +107,7 @@ void DrawPrompt(HDC dc, const PageState& state, int width, HFONT body) {
   if (!state.controlRect || !state.controlRect(kPromptAnchorControl, &anchor)) return;
   const TextBlockLayout layout{anchor.left, kPromptY, kPromptLineStep, kPromptLineStep};
   DrawTextBlock(dc, PagePrompt(state.page, state.languageFlag), PromptWidthLimit(width, anchor.left), layout, body,
-                body, true);
+                body);
 }
 
 void DrawSettingsPage(HDC dc, const PageState& state, int width, HFONT body) {

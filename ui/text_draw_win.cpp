@@ -36,13 +36,9 @@ class FontTextMeasure : public TextMeasure {
 }  // namespace
 
 void DrawTextBlock(HDC dc, const char* text, int widthLimit, const TextBlockLayout& layout, HFONT firstLineFont,
-                   HFONT otherFont, bool keepWords) {
+                   HFONT otherFont) {
   std::vector<std::string> lines;
-  if (keepWords) {
-    BreakTextAtWords(FontTextMeasure(dc, otherFont), text, &lines, widthLimit);
-  } else {
-    BreakTextIntoLines(FontTextMeasure(dc, firstLineFont), FontTextMeasure(dc, otherFont), text, &lines, widthLimit);
-  }
+  BreakTextAtWords(FontTextMeasure(dc, firstLineFont), FontTextMeasure(dc, otherFont), text, &lines, widthLimit);
   for (size_t k = 0; k < lines.size(); ++k) {
     if (lines[k].empty()) continue;
     SelectedObject font(dc, k == 0 ? firstLineFont : otherFont);

@@ -26,14 +26,13 @@ class DcTextMeasure : public TextMeasure {
 // nothing itself.
 void BreakTextIntoLines(HDC dc, const char* text, std::vector<std::string>* lines, int widthLimit);
 
-// Draws one text block: text is broken at widthLimit, each line measured in the
-// font it is drawn in (the first line in firstLineFont, the others in otherFont),
-// then drawn line by line with TextOutA at (layout.x, TextBlockLineTop(layout, k)).
-// Empty lines only take their step. A null font leaves the context's current font
-// in place for its lines. The previous font is selected again on return; text
-// colour and background mode are the caller's. keepWords breaks with
-// BreakTextAtWords (one font for all lines: otherFont).
+// Draws one text block: text is broken between words (BreakTextAtWords) at
+// widthLimit, each line measured in the font it is drawn in (the first line in
+// firstLineFont, the others in otherFont), then drawn line by line with TextOutA at
+// (layout.x, TextBlockLineTop(layout, k)). Empty lines only take their step. A null
+// font leaves the context's current font in place for its lines. The previous font
+// is selected again on return; text colour and background mode are the caller's.
 void DrawTextBlock(HDC dc, const char* text, int widthLimit, const TextBlockLayout& layout, HFONT firstLineFont,
-                   HFONT otherFont, bool keepWords = false);
+                   HFONT otherFont);
 
 }  // namespace ui

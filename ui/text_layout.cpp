@@ -8,26 +8,39 @@ namespace ui {
 
 namespace {
 
-// The walk of both breaking rules. With keepWords, a line that overflows ends at its
-// last blank instead (the blank belongs to no line) when it has one after its first
-// character; otherwise, and without keepWords, before the character that did not fit.
+// The walk of both breaking rules. With keepWords, a line that overflows ends at
+// the last place on it where a line may end (after its first character): before a
+// blank, which is then dropped, or next to a double-byte character, but not before
+// a closing mark; otherwise, and without keepWords, before the character that did
+// not fit.
 void Break(const TextMeasure& firstLine, const TextMeasure& otherLines, const char* text,
            std::vector<std::string>* lines, int widthLimit, bool keepWords) {
   if (text == nullptr || lines == nullptr) return;
+  constexpr size_t kNone = std::string::npos;
   const size_t firstIndex = lines->size();
   const size_t n = std::strlen(text);
-  size_t s = 0;  // where the current line starts
-  size_t blank = std::string::npos;  // the current line's last blank, if any
+  size_t s = 0;              // where the current line starts
+  size_t endAt = kNone;      // the current line's last place to end, if any
+  size_t nextStart = kNone;  // where the next line then starts
+  bool afterDouble = false;  // the character before i is a double-byte one
   size_t i = 0;
+  auto endLine = [&](size_t end, size_t next) {
+    lines->emplace_back(text + s, end - s);
+    s = next;
+    endAt = nextStart = kNone;
+    afterDouble = false;
+  };
   while (i < n) {
     // The character occupies i..j.
     size_t j = i;
     if (IsLeadByte(static_cast<unsigned char>(text[i])) && i + 1 < n) j = i + 1;
+    const bool isDouble = j > i;
+    // A line may end before i: before a double-byte character, or after one, but
+    // a closing mark stays with what it closes.
+    const bool mayEndBefore = i > s && (isDouble || afterDouble) && !(isDouble && IsClosingMark(text + i));
 
     if (text[i] == '\n') {
-      lines->emplace_back(text + s, i - s);
-      s = i + 1;
-      blank = std::string::npos;
+      endLine(i, i + 1);
     } else {
       // The whole candidate line is measured again each time: widths of GBK runs
       // are not always the sum of their parts once kerning comes in.
@@ -37,23 +50,25 @@ void Break(const TextMeasure& firstLine, const TextMeasure& otherLines, const ch
       if (overflows && i > s) {
         if (keepWords && text[i] == ' ') {
           // The blank that did not fit ends the line and is dropped.
-          lines->emplace_back(text + s, i - s);
-          s = i + 1;
-          blank = std::string::npos;
+          endLine(i, i + 1);
           i = j + 1;
           continue;
         }
-        if (keepWords && blank != std::string::npos && blank > s) {
-          lines->emplace_back(text + s, blank - s);
-          s = blank + 1;
-          blank = std::string::npos;
-          continue;  // the same character again, on the new line
+        if (keepWords && !mayEndBefore && endAt != kNone) {
+          // Back to where the line could end; the rest is walked again on the next
+          // line, where it may have to break once more.
+          endLine(endAt, nextStart);
+          i = s;
+          continue;
         }
-        lines->emplace_back(text + s, i - s);
-        s = i;
-        blank = std::string::npos;
+        endLine(i, i);
+      } else if (text[i] == ' ' && i > s) {
+        endAt = i;
+        nextStart = i + 1;
+      } else if (mayEndBefore) {
+        endAt = nextStart = i;
       }
-      if (text[i] == ' ' && i > s) blank = i;
+      afterDouble = isDouble;
     }
     if (j == n - 1) lines->emplace_back(text + s, n - s);
     i = j + 1;
@@ -61,6 +76,20 @@ void Break(const TextMeasure& firstLine, const TextMeasure& otherLines, const ch
 }
 
 }  // namespace
+
+bool IsClosingMark(const char* text) {
+  // GBK codes of the marks, lead byte then trail byte.
+  static const unsigned char kMarks[][2] = {
+      {0xA3, 0xAC}, {0xA1, 0xA3}, {0xA1, 0xA2}, {0xA3, 0xBA}, {0xA3, 0xBB}, {0xA3, 0xBF},
+      {0xA3, 0xA1}, {0xA3, 0xA9}, {0xA1, 0xB7}, {0xA1, 0xB9}, {0xA1, 0xBB}, {0xA1, 0xB1},
+      {0xA1, 0xAF}, {0xA1, 0xAD}, {0xA1, 0xB5}, {0xA1, 0xBF}, {0xA1, 0xB3},
+  };
+  if (text == nullptr || text[0] == '\0') return false;
+  const unsigned char lead = static_cast<unsigned char>(text[0]), trail = static_cast<unsigned char>(text[1]);
+  for (const auto& mark : kMarks)
+    if (mark[0] == lead && mark[1] == trail) return true;
+  return false;
+}
 
 void BreakTextIntoLines(const TextMeasure& measure, const char* text, std::vector<std::string>* lines,
                         int widthLimit) {
@@ -75,6 +104,11 @@ void BreakTextIntoLines(const TextMeasure& firstLine, const TextMeasure& otherLi
 void BreakTextAtWords(const TextMeasure& measure, const char* text, std::vector<std::string>* lines,
                       int widthLimit) {
   Break(measure, measure, text, lines, widthLimit, true);
+}
+
+void BreakTextAtWords(const TextMeasure& firstLine, const TextMeasure& otherLines, const char* text,
+                      std::vector<std::string>* lines, int widthLimit) {
+  Break(firstLine, otherLines, text, lines, widthLimit, true);
 }
 
 int TextBlockLineTop(const TextBlockLayout& layout, size_t index) {

@@ -53,13 +53,24 @@ void BreakTextIntoLines(const TextMeasure& measure, const char* text, std::vecto
 void BreakTextIntoLines(const TextMeasure& firstLine, const TextMeasure& otherLines, const char* text,
                         std::vector<std::string>* lines, int widthLimit);
 
-// The same rule, but a line that overflows ends at its last blank when it has one
-// (the blank is dropped), so words stay whole; a word longer than a line, and text
-// without blanks (Chinese), is cut as BreakTextIntoLines cuts it. For the one-line
-// prompts, which were never meant to wrap and only do when the platform's font for
-// the page's face is wide.
+// The rule the wizard's page texts and prompts are broken by: the same walk, but a
+// line that overflows ends between words. It ends at the last place on it where a
+// line may end: at a blank (the blank belongs to no line) or next to a double-byte
+// character (Chinese breaks between any two characters), but never right before
+// a closing punctuation mark (a full-width comma or full stop, say), which stays
+// with the character before it. A line without such a place (a word longer than the line)
+// is cut before the character that did not fit, as BreakTextIntoLines cuts it.
 void BreakTextAtWords(const TextMeasure& measure, const char* text, std::vector<std::string>* lines,
                       int widthLimit);
+
+// The same, the first line measured by firstLine and every later one by otherLines.
+void BreakTextAtWords(const TextMeasure& firstLine, const TextMeasure& otherLines, const char* text,
+                      std::vector<std::string>* lines, int widthLimit);
+
+// True for the double-byte GBK character at text (two bytes) that must not open a
+// line: a full-width comma, full stop, enumeration comma, colon, semicolon,
+// question or exclamation mark, a closing bracket or quotation mark, an ellipsis.
+bool IsClosingMark(const char* text);
 
 // A text block of the wizard: lines drawn top-aligned at x, the first at firstTop,
 // each next one stepAfterFirst below the first line, stepAfterOthers below any

@@ -150,7 +150,7 @@ TEST(DriverFiles, PrinterNameMustBeAFileName) {
   for (const char* name : usable) EXPECT_TRUE(driver::IsPrinterNameUsable(name)) << name;
 
   const char* refused[] = {
-      "", "a\\b", "a/b", "C:", "a*", "a?", "\"a\"", "<a>", "a|b", "tab\there", "line\r\n",
+      "", "a\\b", "a/b", "C:", "a*", "Zeta,80C", "a?", "\"a\"", "<a>", "a|b", "tab\there", "line\r\n",
       "\x81",      // a lead byte with nothing after it
       "\x81\x30",  // or with no trail byte after it
       "..\\..\\Windows\\x",

@@ -151,6 +151,36 @@ TEST(TextBreaking, AtWordsKeepsWordsWhole) {
   EXPECT_EQ(words(kZhong + kWen + kZhong + kWen, 4), (Lines{kZhong + kWen, kZhong + kWen}));
 }
 
+// The page texts: a vendor's English line that is a little too long breaks before
+// its last word, not inside it, also in the welcome text, whose first line is
+// measured in the larger title font; a Chinese line breaks between any two
+// characters, also where Latin words meet Chinese ones, but a full-width comma or
+// full stop never opens a line; a word longer than the line is cut by characters.
+TEST(TextBreaking, PageTextsBreakBetweenWords) {
+  auto words = [](const std::string& text, int limit, int firstUnit) {
+    FakeMeasure first;
+    first.unit = firstUnit;
+    FakeMeasure others;
+    std::vector<std::string> lines;
+    ui::BreakTextAtWords(first, others, text.c_str(), &lines, limit * kUnit);
+    EXPECT_EQ(first.splitRuns + others.splitRuns, 0) << "a double-byte character was measured in halves";
+    return lines;
+  };
+  // A line of 28 units; the title font is twice as wide, so the first line holds 14.
+  EXPECT_EQ(words("Welcome to the Zeta-80C Setup\n\nThis wizard installs the driver for your printer.", 28, 2 * kUnit),
+            (Lines{"Welcome to the", "Zeta-80C Setup", "", "This wizard installs the", "driver for your printer."}));
+  EXPECT_EQ(words("Please click [next] to continue.", 28, kUnit), (Lines{"Please click [next] to", "continue."}));
+  EXPECT_EQ(words("Setup cannot find C:\\Programs\\Zeta-80C\\Driver\\Files.", 20, kUnit),
+            (Lines{"Setup cannot find", "C:\\Programs\\Zeta-80C", "\\Driver\\Files."}));
+
+  // Compiled as GBK: a Chinese character is two units wide.
+  EXPECT_EQ(words("本程序支持Word、Excel等程序的Windows标准打印功能。", 14, kUnit),
+            (Lines{"本程序支持", "Word、Excel等", "程序的Windows", "标准打印功能。"}));
+  EXPECT_EQ(words("本程序支持Word、Excel等程序的Windows标准打印功能。", 16, kUnit),
+            (Lines{"本程序支持Word、", "Excel等程序的", "Windows标准打印", "功能。"}));
+  EXPECT_EQ(words("打印功能。", 8, kUnit), (Lines{"打印功", "能。"}));
+}
+
 TEST(TextBreaking, NoLineExceedsTheLineBuffer) {
   // Single bytes: 300 of them under a limit they all fit.
   Lines lines = Break(std::string(300, 'A'), 1 << 30);
@@ -242,6 +272,38 @@ TEST(TextBreaking, RandomTextsKeepEveryPromise) {
       }
     }
     EXPECT_EQ(lines.empty(), text.empty());
+  }
+}
+
+// The same random texts broken between words: every byte lands in one line, in
+// order, but for the newlines and the one blank a break between words drops; no
+// line of more than one character is wider than the limit.
+TEST(TextBreaking, RandomTextsBrokenAtWordsLoseOnlyTheBreakingBlanks) {
+  std::mt19937 random(54321);
+  const std::string alphabet[] = {"A", "b", " ", " ", "\n", kZhong, kWen, "\xA3\xAC"};
+  for (int round = 0; round < 500; ++round) {
+    std::string text;
+    const int characters = static_cast<int>(random() % 40);
+    for (int k = 0; k < characters; ++k) text += alphabet[random() % 8];
+    const int limit = static_cast<int>(random() % 90);
+    FakeMeasure measure;
+    Lines lines;
+    ui::BreakTextAtWords(measure, text.c_str(), &lines, limit);
+    SCOPED_TRACE(testing::Message() << "round " << round << " limit " << limit << " text '" << text << "'");
+    EXPECT_EQ(measure.splitRuns, 0);
+    size_t p = 0;
+    for (size_t k = 0; k < lines.size(); ++k) {
+      const std::string& line = lines[k];
+      ASSERT_EQ(text.compare(p, line.size(), line), 0);
+      size_t count = 0;
+      for (size_t b = 0; b < line.size(); b += ui::IsLeadByte(static_cast<unsigned char>(line[b])) ? 2 : 1) ++count;
+      if (count > 1) {
+        EXPECT_LE(static_cast<int>(line.size()) * kUnit, limit);
+      }
+      p += line.size();
+      if (p < text.size() && (text[p] == '\n' || text[p] == ' ')) ++p;
+    }
+    EXPECT_EQ(p, text.size());
   }
 }
 

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# payload-tool on the sample package: check, pack, list, extract, append and build
-# round trips, and a one-line error with a non-zero exit for every kind of bad input.
+# payload-tool on the sample package: check, pack, list, extract and append round
+# trips, the check build, pack and append make, and a one-line error with a
+# non-zero exit for every kind of bad input.
 set -u
 tool=${PAYLOAD_TOOL:?} package=${PACKAGE_DIR:?}
 work=$(mkdir -p "${WORK_DIR:-/tmp}" && mktemp -d "${WORK_DIR:-/tmp}/tool.XXXXXX")
@@ -20,7 +21,7 @@ expect_error() {
 
 "$tool" pack "$package" "$work/sample.bin" || fail "pack"
 "$tool" list "$work/sample.bin" >"$work/list" || fail "list"
-[ "$(wc -l <"$work/list")" -eq 28 ] || fail "list does not show 28 entries"
+[ "$(wc -l <"$work/list")" -eq 30 ] || fail "list does not show 30 entries"
 diff <(awk '{print $1}' "$work/list") <(grep -v '^$' "$package/package.list") >/dev/null || fail "list order differs from package.list"
 # Unpacked sizes as listed are the files' sizes.
 while read -r name packed unpacked; do
@@ -77,19 +78,43 @@ expect_error "escaping name" "$tool" extract "$work/evil.bin" "$work/jail"
 "$tool" >/dev/null 2>&1; [ $? -eq 2 ] || fail "usage exit code"
 "$tool" build "$package" --stub "$work/program.exe" >/dev/null 2>&1; [ $? -eq 2 ] || fail "build without -o: usage"
 
-# build: the same bytes as pack and append; a package that fails the check is
-# refused with its fault named, and nothing is written.
-"$tool" build "$package" --stub "$work/program.exe" -o "$work/built.exe" >/dev/null || fail "build"
-cmp -s "$work/built.exe" "$work/setup.exe" || fail "build differs from pack + append"
+# build refuses a package that fails the check with its fault named, and writes
+# nothing; so do pack, and append for the archive of such a package, unless told
+# --no-check, which they say on stderr.
 cp -r "$package" "$work/broken"
 sed -i 's/^Rillo-58-Series\r$/Rillo|58\r/' "$work/broken/InstallConfig_en.txt"
-"$tool" build "$work/broken" --stub "$work/program.exe" -o "$work/refused.exe" >"$work/refused.txt" 2>&1
-[ $? -eq 1 ] || fail "build of a broken package: not exit 1"
-grep -q "InstallConfig_en.txt:35: error: printer name 'Rillo|58' is refused" "$work/refused.txt" ||
-  fail "build did not say why: $(cat "$work/refused.txt")"
-[ ! -e "$work/refused.exe" ] || fail "build wrote a refused package"
+refused_with_reason() {  # WHAT OUT COMMAND...: exit 1, the printer name named, OUT not written
+  local what=$1 out=$2; shift 2
+  "$@" >"$work/refused.txt" 2>&1
+  [ $? -eq 1 ] || fail "$what of a broken package: not exit 1"
+  grep -q "InstallConfig_en.txt:35: error: printer name 'Rillo|58' is refused" "$work/refused.txt" ||
+    fail "$what did not say why: $(cat "$work/refused.txt")"
+  [ ! -e "$out" ] || fail "$what wrote a refused package"
+}
+refused_with_reason build "$work/refused.exe" "$tool" build "$work/broken" --stub "$work/program.exe" -o "$work/refused.exe"
+refused_with_reason pack "$work/refused.bin" "$tool" pack "$work/broken" "$work/refused.bin"
+"$tool" pack "$work/broken" "$work/broken.bin" --no-check >/dev/null 2>"$work/no-check.txt" || fail "pack --no-check"
+grep -q -- "--no-check: $work/broken was not checked" "$work/no-check.txt" || fail "pack --no-check said: $(cat "$work/no-check.txt")"
+refused_with_reason append "$work/refused.exe" "$tool" append "$work/program.exe" "$work/broken.bin" "$work/refused.exe"
+"$tool" append "$work/program.exe" "$work/broken.bin" "$work/unchecked.exe" --no-check 2>"$work/no-check.txt" ||
+  fail "append --no-check"
+grep -q -- "--no-check: $work/broken.bin was not checked" "$work/no-check.txt" || fail "append --no-check said nothing"
+"$tool" list "$work/unchecked.exe" >/dev/null || fail "append --no-check: no package behind the program"
+# A damaged stream is found by append's check too.
+cp "$work/sample.bin" "$work/damaged.bin"
+printf '\377\377\377\377\377\377\377\377' | dd of="$work/damaged.bin" bs=1 seek=2000 conv=notrunc status=none
+expect_error "append of a damaged archive" "$tool" append "$work/program.exe" "$work/damaged.bin" "$work/z.exe"
+grep -q "entry '.*' is damaged" "$work/stderr.txt" || fail "append: damage not named: $(cat "$work/stderr.txt")"
+# --strict counts the sample's placeholders; a stub that is no program cannot take
+# the package's version block.
 "$tool" build "$package" --strict --stub "$work/program.exe" -o "$work/strict.exe" >/dev/null 2>&1
 [ $? -eq 1 ] && [ ! -e "$work/strict.exe" ] || fail "build --strict took the placeholders"
+"$tool" pack "$package" "$work/strict.bin" --strict >/dev/null 2>&1
+[ $? -eq 1 ] && [ ! -e "$work/strict.bin" ] || fail "pack --strict took the placeholders"
+"$tool" build "$package" --stub "$work/program.exe" -o "$work/built.exe" >/dev/null 2>"$work/stderr.txt"
+[ $? -eq 1 ] && [ ! -e "$work/built.exe" ] || fail "build behind a stub that is no program"
+grep -q "cannot take the package's version block and icon" "$work/stderr.txt" || fail "build: $(cat "$work/stderr.txt")"
+"$tool" pack "$package" "$work/x.bin" --strict --no-check >/dev/null 2>&1; [ $? -eq 2 ] || fail "pack with two options: usage"
 
 if [ $failures -ne 0 ]; then echo "$failures failure(s)"; exit 1; fi
 echo "payload tool: all checks passed"

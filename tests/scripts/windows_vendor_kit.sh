@@ -5,7 +5,12 @@
 # of resources/kelo80 alone: `payload-tool build` checks it, packs it and puts it
 # behind setup-stub.exe, natively and as payload-tool.exe under Wine, with the same
 # bytes; both tools list and unpack the Kelo configuration from the result, and its
-# model line gives the GPD the 80 mm paper names of the brand.
+# model line gives the GPD the 80 mm paper names of the brand; its version block
+# names the Kelo product and keeps the stub's version, publisher and icon.
+# A third, "Zeta-80C", carries its own Setup.ini (a version and a publisher in
+# Chinese), Setup.ico and a tool of the vendor's: the setup built from it (the same
+# bytes natively and under Wine) says so in its version block and icon, is signed,
+# and installs and uninstalls unattended under Wine.
 set -u
 wine_run() { "${WINE_RUN:?}" "${WINE_ROOT:?}" "${WINE_ARCH:?}" "$@"; }
 cd "${BUILD_DIR:?}"
@@ -48,8 +53,18 @@ rc=$?
 [ $rc -eq 77 ] && exit 77
 [ $rc -eq 0 ] || fail "build under Wine (exit $rc)"
 cmp -s "$work/kelo-setup.exe" "$work/kelo-setup-wine.exe" || fail "native and Windows builds differ"
-cmp -s <(head -c "$(stat -c %s setup-stub.exe)" "$work/kelo-setup.exe") setup-stub.exe ||
-  fail "the Kelo setup does not start with setup-stub.exe"
+"$tool" build "$work/kelo80" --stub setup.exe -o "$work/kelo-on-setup.exe" >/dev/null 2>"$work/on-setup.txt"
+[ $? -eq 1 ] && [ ! -e "$work/kelo-on-setup.exe" ] && grep -q 'carries a package of its own' "$work/on-setup.txt" ||
+  fail "build behind setup.exe, which installs its own package: $(cat "$work/on-setup.txt")"
+# Without Setup.ini and Setup.ico: the product is Kelo's, the rest the stub's.
+"$tool" version setup-stub.exe >"$work/stub.version" || fail "version of setup-stub.exe"
+"$tool" version "$work/kelo-setup.exe" >"$work/kelo.version" || fail "version of the Kelo setup"
+for line in "file version: 1.0.0.0" "CompanyName: Unknown publisher" "FileVersion: 1.0.0.0" \
+  "ProductName: Kelo-80-Series Printer Driver Setup" "FileDescription: Kelo-80-Series Printer Driver Setup"; do
+  grep -qxF "$line" "$work/kelo.version" || fail "Kelo setup: no \"$line\" in $(tr '\n' ';' <"$work/kelo.version")"
+done
+[ "$(grep '^icon:' "$work/kelo.version")" = "$(grep '^icon:' "$work/stub.version")" ] ||
+  fail "the Kelo setup lost the stub's icon"
 
 "$tool" list "$work/kelo-setup.exe" >"$work/kelo.list" || fail "native list of the Kelo setup"
 awk '{print $1}' "$work/kelo.list" | diff - <(entries) >/dev/null || fail "Kelo setup: entries differ from package.list"
@@ -72,5 +87,54 @@ for config in InstallConfig_cn.txt InstallConfig_en.txt; do
 done
 grep -q 'printer service name' "$work/check.txt" && fail "the Kelo configurations lack their service name"
 
+# The Zeta package: Kelo's with other names, a Setup.ini whose publisher is GBK
+# ("Zeta 打印 Co."), a Setup.ico of three sizes and a tool of the vendor's.
+zeta=$work/zeta
+mkdir "$zeta"
+cp "$work/kelo80"/* "$zeta/"
+sed -i 's/Kelo-80-Series/Zeta-80C/g' "$zeta"/InstallConfig_*.txt
+printf '[Setup]\r\nVersion=3.2.1\r\nPublisher=Zeta \264\362\323\241 Co.\r\n' >"$zeta/Setup.ini"
+convert -size 48x48 xc:'#2060c0' -define icon:auto-resize=48,32,16 "$zeta/Setup.ico" || fail "Setup.ico"
+printf 'a tool of the vendor, a placeholder\r\n' >"$zeta/ZetaTool.exe"
+printf 'Setup.ini\nSetup.ico\nZetaTool.exe\n' >>"$zeta/package.list"
+"$tool" check "$zeta" >"$work/zeta-check.txt" || fail "check of the Zeta package: $(grep ': error: ' "$work/zeta-check.txt")"
+"$tool" build "$zeta" --stub setup-stub.exe -o "$work/zeta-setup.exe" >/dev/null || fail "native build of the Zeta setup"
+wine_run payload-tool.exe build "$rel/zeta" --stub setup-stub.exe -o "$rel/zeta-setup-wine.exe" >/dev/null ||
+  fail "build of the Zeta setup under Wine"
+cmp -s "$work/zeta-setup.exe" "$work/zeta-setup-wine.exe" || fail "Zeta: native and Windows builds differ"
+"$tool" version "$work/zeta-setup.exe" >"$work/zeta.version" || fail "version of the Zeta setup"
+for line in "file version: 3.2.1.0" "product version: 3.2.1.0" "CompanyName: Zeta 打印 Co." "FileVersion: 3.2.1" \
+  "ProductVersion: 3.2.1" "ProductName: Zeta-80C Printer Driver Setup" \
+  "FileDescription: Zeta-80C Printer Driver Setup" "OriginalFilename: setup.exe" "icon: 48x48/32 32x32/32 16x16/32"; do
+  grep -qxF "$line" "$work/zeta.version" || fail "Zeta setup: no \"$line\" in $(tr '\n' ';' <"$work/zeta.version")"
+done
+# Signed as a vendor signs it: the signature holds, and the package is found behind it.
+openssl req -x509 -newkey rsa:2048 -nodes -keyout "$work/key.pem" -out "$work/cert.pem" -days 2 \
+  -subj "/CN=Zeta Printing" >/dev/null 2>&1 || fail "test certificate"
+osslsigncode sign -certs "$work/cert.pem" -key "$work/key.pem" -n "Zeta-80C Printer Driver Setup" \
+  -in "$work/zeta-setup.exe" -out "$work/zeta-signed.exe" >"$work/sign.log" 2>&1 || fail "sign: $(cat "$work/sign.log")"
+osslsigncode verify -CAfile "$work/cert.pem" -in "$work/zeta-signed.exe" >"$work/verify.log" 2>&1
+grep -q '^Signature verification: ok' "$work/verify.log" || fail "Zeta signature: $(tail -5 "$work/verify.log")"
+"$tool" list "$work/zeta-signed.exe" | awk '{print $1}' | diff - <(grep -v '^$' "$zeta/package.list") >/dev/null ||
+  fail "signed Zeta setup: entries differ from its package.list"
+
+# Installed and uninstalled unattended, in a copy of the tree's prefix.
+WINEPREFIX=$WINE_ROOT/prefix-$WINE_ARCH timeout 60 wineserver -w
+cp -a "$WINE_ROOT/prefix-$WINE_ARCH" "$work/prefix" || fail "no prefix to copy"
+in_copy() { WINE_PREFIX_DIR=$work/prefix wine_run "$@"; }
+zeta_key='HKLM\System\CurrentControlSet\Control\Print\Printers\Zeta-80C'
+in_copy "$rel/zeta-signed.exe" /S /LANG=EN >"$work/zeta-install.txt" 2>&1 || fail "Zeta: installation exit $?"
+in_copy reg query "$zeta_key" >/dev/null 2>&1 || fail "Zeta: no printer Zeta-80C"
+[ -f "$work/prefix/drive_c/Program Files/Zeta-80C/ZetaTool.exe" ] || fail "Zeta: the vendor's tool was not placed"
+in_copy 'C:\Program Files\Zeta-80C\Uninstaller.exe' /S >"$work/zeta-uninstall.txt" 2>&1 ||
+  fail "Zeta: uninstallation exit $?"
+in_copy reg query "$zeta_key" >/dev/null 2>&1 && fail "Zeta: the printer is still there"
+# What the installation placed and the uninstaller must take again (the vendor's
+# tool, the pictures, their folder) is checked here once the installation records
+# every file it places; this part proves the setup runs with the vendor's version
+# block and icon and installs and uninstalls with exit 0.
+WINEPREFIX=$work/prefix timeout 60 wineserver -k >/dev/null 2>&1
+
 if [ $failures -ne 0 ]; then echo "$failures failure(s)"; exit 1; fi
-echo "vendor kit: setup.exe read natively; the Kelo setup built, listed and unpacked natively and under Wine"
+echo "vendor kit: setup.exe read natively; the Kelo and Zeta setups built, listed and unpacked natively and under" \
+  "Wine, their version blocks read back; the signed Zeta setup installed and uninstalled"

@@ -19,20 +19,7 @@ using win_support::ScratchDir;
 
 namespace {
 
-std::vector<std::string> PackageList() {
-  std::vector<std::string> names;
-  std::string list = ReadAll(win_support::PackagePath("package.list"));
-  size_t pos = 0;
-  while (pos < list.size()) {
-    size_t eol = list.find('\n', pos);
-    if (eol == std::string::npos) eol = list.size();
-    std::string line = list.substr(pos, eol - pos);
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (!line.empty()) names.push_back(line);
-    pos = eol + 1;
-  }
-  return names;
-}
+std::vector<std::string> PackageList() { return win_support::PackageEntries(); }
 
 std::vector<std::string> Names(ByteSource& source, const ArchiveLayout& layout, WalkResult* result) {
   std::vector<std::string> names;
@@ -56,7 +43,7 @@ TEST(PayloadResource, OwnResourceHoldsThePackageInListOrder) {
   ResourceCopy copy;
   ASSERT_NE(copy.data, nullptr);
   std::vector<std::string> expected = PackageList();
-  ASSERT_EQ(expected.size(), 28u);
+  ASSERT_GE(expected.size(), 6u) << "not even the start-up files listed";
   MemorySource source(copy.data, copy.size);
   ArchiveLayout layout;
   ASSERT_EQ(LocateResourceArchive(source, &layout), LocateResult::kFound);
@@ -90,7 +77,7 @@ TEST(PayloadResource, EveryEntryDecodesToThePackageFile) {
     ++decoded;
     return true;
   });
-  EXPECT_EQ(decoded, 28);
+  EXPECT_EQ(decoded, static_cast<int>(PackageList().size()));
 }
 
 // The tools read a program's INSTALL resource from its file, on any platform: the

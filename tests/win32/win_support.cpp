@@ -55,6 +55,21 @@ std::string OwnProgramPath() {
 
 std::string PackagePath(const std::string& name) { return std::string("Z:") + PACKAGE_DIR + "/" + name; }
 
+std::vector<std::string> PackageEntries() {
+  std::vector<std::string> names;
+  const std::string list = ReadAll(PackagePath("package.list"));
+  size_t pos = 0;
+  while (pos < list.size()) {
+    size_t eol = list.find('\n', pos);
+    if (eol == std::string::npos) eol = list.size();
+    std::string line = list.substr(pos, eol - pos);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (!line.empty()) names.push_back(line);
+    pos = eol + 1;
+  }
+  return names;
+}
+
 std::string EnvironmentWithTemp(const std::string& temp) {
   std::string block;
   char* env = GetEnvironmentStringsA();

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 namespace win_support {
 
@@ -26,6 +27,8 @@ bool WriteAll(const std::string& path, const std::string& bytes);
 std::string OwnProgramPath();
 // A file of the repository's sample package, reached through Wine's Z: drive.
 std::string PackagePath(const std::string& name);
+// The sample package's entry names, in the order of its package.list.
+std::vector<std::string> PackageEntries();
 // This process's environment block with TMP and TEMP pointing at temp, for a child
 // program that must unpack into a folder of the test's own.
 std::string EnvironmentWithTemp(const std::string& temp);
