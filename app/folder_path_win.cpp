@@ -53,6 +53,8 @@ int CreateFolderPath(const char* path, InstallationSession* session) {
 FolderVerdict SettleDestinationFolder(const std::string& folder, const char* printerName,
                                       InstallationSession* session) {
   if (folder.empty()) return FolderVerdict::kEmpty;
+  // Nothing of the shop's in a folder it already has is ever overwritten.
+  if (session && !session->CheckDestination(folder)) return FolderVerdict::kForeignFile;
   const int made = CreateFolderPath(folder.c_str(), session);
   if (made < 0) return FolderVerdict::kNotRecorded;
   if (made == 0) return FolderVerdict::kInvalid;
@@ -72,5 +74,9 @@ FolderVerdict SettleDestinationFolder(const std::string& folder, const char* pri
   }
   // ComposeDataFolder keeps it within 255 bytes.
   std::memcpy(g_dataFolder, dataFolder.c_str(), dataFolder.size() + 1);
+  if (session) {
+    session->ProtectMadeFolder(folder);
+    session->ProtectMadeFolder(dataFolder);
+  }
   return FolderVerdict::kAccepted;
 }

@@ -23,6 +23,8 @@ int CreateFolderPath(const char* path, InstallationSession* session = nullptr);
 // The checks of Next on the prepare page and on the destination page, in order: empty, CreateFolderPath, then
 // the data folder (created on major version above 5), which lands in
 // g_dataFolder. g_dataFolder is left as it was when a check fails. With a
-// session, every folder made is recorded first (kNotRecorded when it cannot be).
+// session, a folder that holds a file the package would overwrite and that is not
+// this printer's is refused first (kForeignFile, the session names the file), and
+// every folder made is recorded first (kNotRecorded when it cannot be).
 FolderVerdict SettleDestinationFolder(const std::string& folder, const char* printerName,
                                       InstallationSession* session = nullptr);

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <memory>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,7 @@
 #include "driver/printer_installer_win.h"
 #include "payload/payload_extraction_win.h"
 #include "resources/resource_ids.h"
+#include "system/ansi_text.h"
 #include "system/start_menu_win.h"
 #include "system/uninstall_record_win.h"
 #include "system/uninstall_shortcut_win.h"
@@ -24,8 +26,12 @@ namespace {
 // The two start-up copies the full extraction also leaves in the destination
 // folder; the file system compares names without regard to case, so "logo.bmp"
 // is the package's "Logo.bmp".
-void DeleteStartupCopies(const std::string& destination) {
+void DeleteStartupCopies(const std::string& destination, const std::vector<std::string>& placed) {
   for (const char* name : {"InstallConfig.txt", "logo.bmp"}) {
+    // Only a file this run placed there: a shop's own logo stays.
+    bool ours = false;
+    for (const std::string& each : placed) ours = ours || sys::EqualsIgnoringAsciiCase(each.c_str(), name);
+    if (!ours) continue;
     char path[256] = {};
     const int length = std::snprintf(path, sizeof path, "%s\\%s", destination.c_str(), name);
     // A path that did not fit would name another file: leave it.
@@ -49,19 +55,28 @@ unsigned long PlacedKilobytes(const std::string& destination, const std::vector<
 }
 
 // Passes the unpacking's reports on, keeps the names of the files it placed and
-// records each file in the journal before it is written.
+// records each file in the journal before it is written. A file another printer's
+// installation shares with this one is left as it is: not written, not placed.
 class RecordingObserver final : public payload::ExtractionObserver {
  public:
   RecordingObserver(payload::ExtractionObserver& next, InstallationSession& session)
       : next_(next), session_(session) {}
-  void Placing(const char* name) override {
-    placed.push_back(name);
-    next_.Placing(name);
-  }
+  void Placing(const char* name) override { pending_ = name; }
   bool Writing(const char* path) override {
-    if (session_.WillWriteFile(path, false)) return true;
-    journalFailed = true;
-    return false;
+    const std::string name = std::exchange(pending_, std::string());
+    if (session_.IsShared(path)) {
+      if (!session_.RecordShared(path)) journalFailed = true;
+      return false;
+    }
+    if (!session_.WillWriteFile(path, false)) {
+      journalFailed = true;
+      return false;
+    }
+    if (!name.empty()) {
+      placed.push_back(name);
+      next_.Placing(name.c_str());
+    }
+    return true;
   }
   void StatusText(const char* text) override { next_.StatusText(text); }
   void SetPercent(int percent) override { next_.SetPercent(percent); }
@@ -71,6 +86,7 @@ class RecordingObserver final : public payload::ExtractionObserver {
  private:
   payload::ExtractionObserver& next_;
   InstallationSession& session_;
+  std::string pending_;  // the entry Placing announced, for Writing to decide on
 };
 
 // The Start-menu paths of this run (none when there is no Programs folder).
@@ -190,9 +206,22 @@ InstallationResult RunInstallationSteps(const InstallationInputs& inputs, Instal
   frontEnd.Report(std::string("Unpacking into ") + destination + ": " + ExtractionOutcome(extracted));
   if (extraction.journalFailed) return Failed(session, frontEnd, "Journal: a file cannot be recorded");
   const unsigned long installedKb = PlacedKilobytes(destination, extraction.placed);
-  DeleteStartupCopies(destination);
+  DeleteStartupCopies(destination, extraction.placed);
 
-  const sys::StartMenuPaths paths = StartMenuPathsFor(destination, language);
+  // The uninstaller that runs elevated (from the shortcut, the list of installed
+  // programs, a re-run after a restart) lives where ordinary users cannot write:
+  // the printer's own data folder, not a destination the shop may have made.
+  const std::string elevated = InstallationSession::ElevatedFolder(destination, inputs.dataFolder);
+  const std::string elevatedCopy = elevated + "\\Uninstaller.exe";
+  if (!sys::EqualsIgnoringAsciiCase(elevated.c_str(), destination.c_str())) {
+    if (!session.WillWriteFile(elevatedCopy.c_str(), false))
+      return Failed(session, frontEnd, "Journal: the uninstaller's copy cannot be recorded");
+    const bool copied = CopyFileA((destination + "\\Uninstaller.exe").c_str(), elevatedCopy.c_str(), FALSE) != FALSE;
+    frontEnd.Report("Uninstaller for the Start menu and the list of installed programs: " + elevatedCopy +
+                    (copied ? "" : " could not be made"));
+  }
+  sys::StartMenuPaths paths = StartMenuPathsFor(destination, language);
+  if (paths.ok) paths.target = elevatedCopy;
   if (paths.ok) {
     if (GetFileAttributesA(paths.folder.c_str()) == INVALID_FILE_ATTRIBUTES) {
       if (!session.WillCreateFolder(paths.folder)) return Failed(session, frontEnd, "Journal: the Start menu folder");
@@ -228,6 +257,7 @@ InstallationResult RunInstallationSteps(const InstallationInputs& inputs, Instal
 
   sys::InstallationRecord record = RecordFor(paths, destination, inputs.dataFolder, language);
   record.estimatedSizeKb = installedKb;
+  record.uninstallerPath = elevatedCopy.c_str();
   const std::string version =
       inputs.setupInfo ? setup_info::FormatVersion(inputs.setupInfo->version) : std::string();
   record.version = version.c_str();

@@ -3,8 +3,12 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstring>
 
+#include "app/startup_files_win.h"
 #include "system/ansi_text.h"
+#include "system/folder_security_win.h"
+#include "system/run_folder_win.h"
 #include "system/redirection_off_win.h"
 #include "system/uninstall_record_win.h"
 #include "uninstall/removal.h"
@@ -188,6 +192,97 @@ bool InstallationSession::Begin() {
 
 bool InstallationSession::Record(const sys::JournalEntry& entry) {
   return Begin() && journal_.Add(entry) != 0;
+}
+
+void InstallationSession::SetPackage(const unsigned char* payloadData, size_t payloadSize) {
+  payloadData_ = payloadData;
+  payloadSize_ = payloadSize;
+}
+
+namespace {
+
+// Whether the package's entry has exactly the bytes of the file at path: unpacked
+// into this run's own folder and compared.
+bool SameAsEntry(const unsigned char* payloadData, size_t payloadSize, const std::string& entry,
+                 const std::string& path) {
+  const std::string& runFolder = sys::CurrentRunFolder();
+  if (runFolder.empty()) return false;
+  const std::string copy = runFolder + "compare.tmp";
+  DeleteFileA(copy.c_str());
+  bool same = false;
+  if (ExtractPackageEntry(payloadData, payloadSize, entry.c_str(), copy.c_str())) {
+    HANDLE a = CreateFileA(copy.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE b = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (a != INVALID_HANDLE_VALUE && b != INVALID_HANDLE_VALUE && GetFileSize(a, nullptr) == GetFileSize(b, nullptr)) {
+      same = true;
+      std::vector<char> x(16384), y(16384);
+      for (;;) {
+        DWORD gotA = 0, gotB = 0;
+        if (!ReadFile(a, x.data(), static_cast<DWORD>(x.size()), &gotA, nullptr) ||
+            !ReadFile(b, y.data(), static_cast<DWORD>(y.size()), &gotB, nullptr) || gotA != gotB ||
+            memcmp(x.data(), y.data(), gotA) != 0) {
+          same = false;
+          break;
+        }
+        if (gotA == 0) break;
+      }
+    }
+    if (a != INVALID_HANDLE_VALUE) CloseHandle(a);
+    if (b != INVALID_HANDLE_VALUE) CloseHandle(b);
+  }
+  DeleteFileA(copy.c_str());
+  return same;
+}
+
+}  // namespace
+
+bool InstallationSession::CheckDestination(const std::string& folder) {
+  foreignFile_.clear();
+  shared_.clear();
+  const DWORD attributes = GetFileAttributesA(folder.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) return true;
+  std::set<std::string> ours;
+  for (const auto& numbered : before_.entries) {
+    if (numbered.second.kind == sys::JournalKind::kFile) ours.insert(sys::FoldedPath(numbered.second.name));
+  }
+  const std::vector<std::string> others = sys::FilesOfOtherInstallations(names_.printerName);
+  const std::set<std::string> elsewhere(others.begin(), others.end());
+  for (const std::string& entry : PackageEntryNames(payloadData_, payloadSize_)) {
+    // The data folder's entry goes elsewhere; any other lands in the destination.
+    if (entry.find("OmbraPrinter.ini") != std::string::npos) continue;
+    const std::string path = folder + "\\" + entry;
+    if (GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) continue;
+    const std::string folded = sys::FoldedPath(path);
+    if (ours.count(folded)) continue;  // this printer's, from an earlier run: replaced
+    if (elsewhere.count(folded) && SameAsEntry(payloadData_, payloadSize_, entry, path)) {
+      shared_.insert(folded);
+      continue;
+    }
+    foreignFile_ = entry;
+    return false;
+  }
+  return true;
+}
+
+bool InstallationSession::IsShared(const std::string& path) const { return shared_.count(sys::FoldedPath(path)) > 0; }
+
+bool InstallationSession::RecordShared(const std::string& path) {
+  if (journal_.Find(sys::JournalKind::kFile, path)) return Begin();
+  sys::JournalEntry entry;
+  entry.kind = sys::JournalKind::kFile;
+  entry.name = path;
+  entry.shared = true;
+  entry.identity = IdentityOf(path, false);
+  return Record(entry);
+}
+
+void InstallationSession::ProtectMadeFolder(const std::string& folder) {
+  if (journal_.Find(sys::JournalKind::kFolder, folder)) sys::ProtectFolder(folder);
+}
+
+std::string InstallationSession::ElevatedFolder(const std::string& destination, const std::string& dataFolder) {
+  return dataFolder.empty() || sys::EqualsIgnoringAsciiCase(dataFolder.c_str(), destination.c_str()) ? destination
+                                                                                                    : dataFolder;
 }
 
 bool InstallationSession::WillCreateFolder(const std::string& path) {

@@ -52,8 +52,29 @@ class InstallationSession final : public driver::ChangeJournal {
   bool begun() const { return journal_.begun(); }
   bool committed() const { return committed_; }
 
+  // The package this run installs from (its entries land in the destination).
+  void SetPackage(const unsigned char* payloadData, size_t payloadSize);
+
+  // Before anything goes into an existing destination folder: every entry that
+  // would land on a file there must be this printer's own from an earlier run, or
+  // another printer's installation's and the same bytes (then it is shared, not
+  // written). False, with the file's name in foreignFile(), for any other file:
+  // the folder is refused, nothing of the shop's is ever overwritten.
+  bool CheckDestination(const std::string& folder);
+  const std::string& foreignFile() const { return foreignFile_; }
+  // A file CheckDestination found shared: the extraction leaves it as it is, and the
+  // journal notes that this installation uses it too.
+  bool IsShared(const std::string& path) const;
+  bool RecordShared(const std::string& path);
+
   // Before a folder is created (one level).
   bool WillCreateFolder(const std::string& path);
+  // A folder this printer's installation made (this run or an earlier one) gets the
+  // DACL that keeps ordinary users from writing into it; one it found stays as it is.
+  void ProtectMadeFolder(const std::string& folder);
+  // Where the uninstaller that runs elevated lives: the data folder, the printer's
+  // own, unless it is the destination itself (Windows XP).
+  static std::string ElevatedFolder(const std::string& destination, const std::string& dataFolder);
 
   // driver::ChangeJournal, and the files of the extraction and the Start menu.
   bool WillAddMonitor(const char* name, const char* environment) override;
@@ -99,6 +120,10 @@ class InstallationSession final : public driver::ChangeJournal {
   bool rolledBack_ = false;
   // The files this run wrote, folded to lower case, with whether they are native.
   std::set<std::pair<std::string, bool>> written_;
+  const unsigned char* payloadData_ = nullptr;
+  size_t payloadSize_ = 0;
+  std::string foreignFile_;
+  std::set<std::string> shared_;  // folded paths
 };
 
 // "SOFTWARE\<printer>": the record's key under HKEY_LOCAL_MACHINE.

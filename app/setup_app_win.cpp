@@ -159,6 +159,7 @@ bool SetupApp::RunWizard() {
   names.monitorName = g_installConfig.monitorName();
   names.portName = g_installConfig.portName();
   InstallationSession session(names);
+  session.SetPackage(payloadData_, payloadSize_);
   // A run of this printer that was cut off is undone before the wizard shows.
   session.Prepare(info.version, false, false, nullptr);
 

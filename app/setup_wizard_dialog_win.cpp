@@ -5,6 +5,8 @@
 #include <richedit.h>
 #include <shlobj.h>
 
+#include <cstdio>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -192,7 +194,14 @@ void SetupWizardDialog::OnCancel() {
 
 void SetupWizardDialog::ShowFolderMessage(FolderVerdict verdict) {
   const FolderMessage message = FolderMessageFor(verdict, languageFlag_);
-  if (message.text) MessageBoxA(hwnd(), message.text, message.caption, MB_OK);
+  if (!message.text) return;
+  if (verdict == FolderVerdict::kForeignFile && session_) {
+    std::vector<char> text(std::strlen(message.text) + session_->foreignFile().size() + 1, '\0');
+    std::snprintf(text.data(), text.size(), message.text, session_->foreignFile().c_str());
+    MessageBoxA(hwnd(), text.data(), message.caption, MB_OK);
+    return;
+  }
+  MessageBoxA(hwnd(), message.text, message.caption, MB_OK);
 }
 
 void SetupWizardDialog::OnNext() {

@@ -192,6 +192,7 @@ int RunUnattendedSetup(const SetupOptions& options, const unsigned char* payload
   names.monitorName = g_installConfig.monitorName();
   names.portName = g_installConfig.portName();
   InstallationSession session(names);
+  session.SetPackage(payloadData, payloadSize);
   std::vector<std::string> undone;
   const RunPlan plan = session.Prepare(info.version, true, options.addAnother, &undone);
   if (plan.undoUnfinished) {
@@ -225,8 +226,13 @@ int RunUnattendedSetup(const SetupOptions& options, const unsigned char* payload
     std::vector<std::string> lines;
     session.RollBack(&lines);
     for (const std::string& line : lines) log.Line("  " + line);
-    return Finish(log, setup_exit::kUnusableFolder,
-                  "Destination folder \"" + folder + "\": " + FolderMessageFor(verdict, 0).text);
+    std::string why = FolderMessageFor(verdict, 0).text;
+    if (verdict == FolderVerdict::kForeignFile) {
+      std::vector<char> text(why.size() + session.foreignFile().size() + 1, '\0');
+      std::snprintf(text.data(), text.size(), why.c_str(), session.foreignFile().c_str());
+      why = text.data();
+    }
+    return Finish(log, setup_exit::kUnusableFolder, "Destination folder \"" + folder + "\": " + why);
   }
   log.Line("Destination folder: " + folder + ", data folder: " + g_dataFolder);
 

@@ -117,4 +117,39 @@ bool RecordKeyExists(const std::string& subKey) {
          ERROR_SUCCESS;
 }
 
+std::string FoldedPath(const std::string& path) {
+  std::string folded = path;
+  for (char& c : folded) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return folded;
+}
+
+std::vector<std::string> FilesOfOtherInstallations(const std::string& exceptPrinter) {
+  std::vector<std::string> files;
+  RegistryKey software;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE", 0, KEY_ENUMERATE_SUB_KEYS | kView, software.Receive()) !=
+      ERROR_SUCCESS)
+    return files;
+  std::vector<std::string> names;
+  for (DWORD index = 0;; ++index) {
+    char name[256];
+    DWORD length = sizeof name;
+    const LONG status = RegEnumKeyExA(software.get(), index, name, &length, nullptr, nullptr, nullptr, nullptr);
+    if (status == ERROR_MORE_DATA) continue;
+    if (status != ERROR_SUCCESS) break;
+    names.emplace_back(name, length);
+  }
+  for (const std::string& name : names) {
+    if (FoldedPath(name) == FoldedPath(exceptPrinter)) continue;
+    RegistryRecordKey key;
+    std::string state;
+    if (!key.Open("SOFTWARE\\" + name, false) || !key.ReadString(kStateValue, &state)) continue;
+    for (const auto& numbered : ReadJournal(key).entries) {
+      if (numbered.second.kind == JournalKind::kFile) files.push_back(FoldedPath(numbered.second.name));
+    }
+  }
+  return files;
+}
+
 }  // namespace sys

@@ -39,4 +39,12 @@ class RegistryRecordKey final : public RecordKeyAccess {
 // Whether HKEY_LOCAL_MACHINE\subKey exists in the 64-bit view.
 bool RecordKeyExists(const std::string& subKey);
 
+// The files the journals of the other installations name (every record under
+// HKEY_LOCAL_MACHINE\SOFTWARE that keeps a journal, but exceptPrinter's), as paths
+// in lower case: two printers in one folder share the package's files.
+std::vector<std::string> FilesOfOtherInstallations(const std::string& exceptPrinter);
+
+// The path in lower case (ASCII letters only), as the file system compares names.
+std::string FoldedPath(const std::string& path);
+
 }  // namespace sys

@@ -25,8 +25,12 @@ void WriteUninstallEntry(const InstallationRecord& record, RecordStore& store) {
   const std::string destination = OrEmpty(record.destinationFolder);
   const std::string key = UninstallEntryKey(printer);
   if (destination.empty() || !Fits(key) || !store.CreateUninstallEntryKey(key.c_str())) return;
-  const std::string program = destination + "\\Uninstaller.exe";
-  const std::string quoted = "\"" + program + "\"";
+  const std::string program = record.uninstallerPath && record.uninstallerPath[0]
+                                  ? std::string(record.uninstallerPath)
+                                  : destination + "\\Uninstaller.exe";
+  // The record it acts on is named on its command line, never left to a file a user
+  // may write.
+  const std::string quoted = "\"" + program + "\" \"/PRINTER=" + printer + "\"";
   const std::string displayName =
       std::string(printer) + (record.languageFlag ? " 打印机驱动" : " Printer Driver");
   store.SetString("DisplayName", displayName.c_str());
@@ -91,7 +95,16 @@ void RecordInstallation(const InstallationRecord& record, RecordStore& store) {
 
   WriteUninstallEntry(record, store);
 
+  // Pending re-runs of an earlier uninstall of this printer: the shared one of
+  // older uninstallers, and this printer's own.
   store.DeleteRunOnceValue(kRunOnceValueName);
+  store.DeleteRunOnceValue(RunOnceValueNameFor(printer).c_str());
+}
+
+std::string RunOnceValueNameFor(const char* printerName) {
+  // "!": Windows deletes the value only once the command has run to its end, so a
+  // re-run that is cut off runs again at the next start.
+  return std::string("!") + kRunOnceValueName + " " + OrEmpty(printerName);
 }
 
 }  // namespace sys

@@ -25,6 +25,9 @@ struct InstallationRecord {
   const char* printerServiceName = nullptr;
   // What the installation takes on disk, for Windows' list of installed programs.
   unsigned long estimatedSizeKb = 0;
+  // The copy of the uninstaller that runs elevated (the list entry's commands, with
+  // /PRINTER= naming the record); null or empty: the destination's Uninstaller.exe.
+  const char* uninstallerPath = nullptr;
   // From the package's Setup.ini; null or empty: the list entry goes without.
   const char* version = nullptr;
   const char* publisher = nullptr;
@@ -64,6 +67,10 @@ void RecordInstallation(const InstallationRecord& record, RecordStore& store);
 // installation that has only begun already knows. False when the key cannot be
 // created.
 bool WriteRecordValues(const InstallationRecord& record, RecordStore& store);
+
+// "!ZulUninstaller <printer>": the RunOnce value of this printer's own pending re-run
+// of its uninstaller (another printer's setup never touches it).
+std::string RunOnceValueNameFor(const char* printerName);
 
 // "SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\<printer> Printer Driver":
 // the key of the printer's entry in Windows' list of installed programs, in the

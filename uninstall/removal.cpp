@@ -44,10 +44,13 @@ class Removal {
 
     Phase(4, Text::kRemovingRecord);
     if (rerun_) {
-      const std::string command = "\"" + context_.ownProgramPath + "\" /S";
-      const unsigned long error = system_.SetRunOnce(kRunOnceValueName, command);
+      // This printer's own value, retried when cut off, naming the record it acts on.
+      const std::string command =
+          "\"" + context_.ownProgramPath + "\" \"/PRINTER=" + r_.printerName + "\" /S";
+      const std::string value = sys::RunOnceValueNameFor(r_.printerName.c_str());
+      const unsigned long error = system_.SetRunOnce(value.c_str(), command);
       if (error) {
-        Fail(Step::kRunOnce, kRunOnceValueName, error);
+        Fail(Step::kRunOnce, value, error);
       } else {
         report_.rerunScheduled = true;
         report_.restartNeeded = true;
@@ -392,7 +395,9 @@ class Removal {
           RemoveFile(r_.dataFolder + "\\" + entry, false, false);
       }
     }
-    if (!IsProgramFolder(r_.dataFolder) && MadeFolder(r_.dataFolder)) RemoveEmptyFolder(r_.dataFolder);
+    // The data folder that holds the running uninstaller goes with the record.
+    if (!IsProgramFolder(r_.dataFolder) && MadeFolder(r_.dataFolder) && !SameName(r_.dataFolder, SelfFolder()))
+      RemoveEmptyFolder(r_.dataFolder);
   }
 
   // For a record without a journal: the files the clean-up after the installation
@@ -400,7 +405,7 @@ class Removal {
   // "Uninstall.ini" and the running uninstaller, which go with the record.
   void RemoveKeptFiles() {
     const std::string own = NameOf(context_.ownProgramPath);
-    const bool runningThere = IsProgramFolder(sys::FolderOfPath(context_.ownProgramPath.c_str()));
+    const bool runningThere = IsProgramFolder(SelfFolder());
     for (const std::string& name : KeptPackageFiles(context_.packageEntries)) {
       if (runningThere && SameName(name, own)) continue;
       RemoveFile(r_.programFolder + "\\" + name, false, false);
@@ -420,46 +425,68 @@ class Removal {
 
   // The record's own files first, the entry of the list of installed programs and
   // the key last: until the key goes, a later run finds what is left to do.
+  // The folder the running uninstaller is in, when it is one the installation keeps
+  // it in (the destination, or the data folder with its elevated copy); else empty.
+  std::string SelfFolder() const {
+    const std::string folder = sys::FolderOfPath(context_.ownProgramPath.c_str());
+    if (!installation() || folder.empty()) return std::string();
+    return IsProgramFolder(folder) || SameName(folder, r_.dataFolder) ? folder : std::string();
+  }
+
+  // The record's own files first, the entry of the list of installed programs and
+  // the key last: until the key goes, a later run finds what is left to do.
   void RemoveRecord() {
     RemoveFile(r_.programFolder + "\\Uninstall.ini", false, false);
-    const std::string own = NameOf(context_.ownProgramPath);
-    const bool runningThere = IsProgramFolder(sys::FolderOfPath(context_.ownProgramPath.c_str()));
-    if (runningThere) RemoveFile(context_.ownProgramPath, false, true);
+    const std::string selfFolder = SelfFolder();
+    std::string aside;
+    if (!selfFolder.empty()) {
+      // Under a name of its own, so that the delete at the restart never takes the
+      // uninstaller of an installation made in between.
+      if (system_.MoveAside(context_.ownProgramPath, &aside) != 0) aside = context_.ownProgramPath;
+      RemoveFile(aside, false, true);
+    }
     RemoveKey(sys::UninstallEntryKey(r_.printerName.c_str()));
     RemoveJournalKeys();
     if (!report_.failures.empty()) return;
     RemoveKey("SOFTWARE\\" + r_.printerName);
     report_.recordRemoved = report_.failures.empty();
 
+    FinishFolder(r_.programFolder, selfFolder, aside);
+    if (!IsProgramFolder(r_.dataFolder) && SameName(r_.dataFolder, selfFolder))
+      FinishFolder(r_.dataFolder, selfFolder, aside);
+  }
+
+  // A folder the installation made, once everything of it is gone: removed when
+  // empty; when only the running uninstaller is left in it, after it at the restart.
+  void FinishFolder(const std::string& folder, const std::string& selfFolder, const std::string& aside) {
+    if (!MadeFolder(folder)) return;  // a folder the installation found there stays
     std::vector<std::string> left;
-    const unsigned long listed = system_.ListFolder(r_.programFolder, &left);
+    const unsigned long listed = system_.ListFolder(folder, &left);
     if (IsGone(listed)) return;
     if (listed) {
-      Fail(Step::kFolder, r_.programFolder, listed);
+      Fail(Step::kFolder, folder, listed);
       return;
     }
-    // What is left once the uninstaller's own file has gone at the restart.
-    bool onlySelf = report_.selfAfterRestart;
+    const bool holdsSelf = SameName(folder, selfFolder) && report_.selfAfterRestart;
+    bool onlySelf = holdsSelf;
     for (const std::string& name : left) {
-      if (!(report_.selfAfterRestart && SameName(name, own))) onlySelf = false;
+      if (!(holdsSelf && SameName(name, NameOf(aside)))) onlySelf = false;
     }
-    // A folder the installation found there stays, empty or not.
-    if (!MadeFolder(r_.programFolder)) return;
     if (left.empty()) {
-      const unsigned long error = system_.RemoveFolder(r_.programFolder);
+      const unsigned long error = system_.RemoveFolder(folder);
       if (error == 0 || IsGone(error)) return;
       // Held open (the current folder of a process): the restart takes it.
-      if (IsBusy(error) && system_.DeleteAfterRestart(r_.programFolder, false) == 0) {
+      if (IsBusy(error) && system_.DeleteAfterRestart(folder, false) == 0) {
         report_.selfAfterRestart = true;
         return;
       }
-      Fail(Step::kFolder, r_.programFolder, error);
+      Fail(Step::kFolder, folder, error);
     } else if (onlySelf) {
       // Deleted in the order they were scheduled: the uninstaller first, then its folder.
-      const unsigned long error = system_.DeleteAfterRestart(r_.programFolder, false);
-      if (error) Fail(Step::kFolder, r_.programFolder, error);
+      const unsigned long error = system_.DeleteAfterRestart(folder, false);
+      if (error) Fail(Step::kFolder, folder, error);
     } else {
-      report_.keptFolders.push_back(r_.programFolder);
+      report_.keptFolders.push_back(folder);
     }
   }
 

@@ -85,6 +85,9 @@ class RemovalSystem {
   virtual std::string SystemFolder() = 0;
   // native: a file of SystemFolder(), reached with WOW64 redirection off.
   virtual unsigned long DeleteFileNow(const std::string& path, bool native) = 0;
+  // Renames a file (the running uninstaller) to a name of its own in the same folder;
+  // *moved gets the new path.
+  virtual unsigned long MoveAside(const std::string& path, std::string* moved) = 0;
   // A file, or an empty folder, deleted when Windows next starts.
   virtual unsigned long DeleteAfterRestart(const std::string& path, bool native) = 0;
   // What the file looks like now (size, time of writing); an error when it is not
@@ -176,7 +179,8 @@ struct RemovalContext {
   bool removeRecord = false;
 };
 
-// The name of the uninstaller's RunOnce value; a new installation deletes it.
+// The name of older uninstallers' shared RunOnce value; a new installation deletes
+// it (and this printer's own, sys::RunOnceValueNameFor).
 extern const char kRunOnceValueName[];
 
 RemovalReport RemoveInstallation(const InstallationRecord& record, const RemovalContext& context,

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <cstdio>
 #include <cstring>
 #include <vector>
 
@@ -229,6 +230,20 @@ unsigned long WinRemovalSystem::IdentityOf(const std::string& path, bool native,
   identity->writeTime = (static_cast<unsigned long long>(data.ftLastWriteTime.dwHighDateTime) << 32) |
                         data.ftLastWriteTime.dwLowDateTime;
   return ERROR_SUCCESS;
+}
+
+unsigned long WinRemovalSystem::MoveAside(const std::string& path, std::string* moved) {
+  for (unsigned attempt = 0; attempt < 100; ++attempt) {
+    char suffix[48];
+    std::snprintf(suffix, sizeof suffix, ".%08lx.removed", static_cast<unsigned long>(GetTickCount() + attempt));
+    const std::string target = path + suffix;
+    if (MoveFileA(path.c_str(), target.c_str())) {
+      *moved = target;
+      return ERROR_SUCCESS;
+    }
+    if (GetLastError() != ERROR_ALREADY_EXISTS && GetLastError() != ERROR_FILE_EXISTS) return GetLastError();
+  }
+  return ERROR_FILE_EXISTS;
 }
 
 unsigned long WinRemovalSystem::DeleteAfterRestart(const std::string& path, bool native) {

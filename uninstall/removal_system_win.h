@@ -21,6 +21,7 @@ class WinRemovalSystem : public RemovalSystem {
   unsigned long RemoveMonitor(const std::string& monitor, const char* environment) override;
   std::string SystemFolder() override;
   unsigned long DeleteFileNow(const std::string& path, bool native) override;
+  unsigned long MoveAside(const std::string& path, std::string* moved) override;
   unsigned long DeleteAfterRestart(const std::string& path, bool native) override;
   unsigned long IdentityOf(const std::string& path, bool native, sys::FileIdentity* identity) override;
   unsigned long RemoveFolder(const std::string& path) override;

@@ -120,6 +120,8 @@ bool UninstallApp::InitInstance() {
     context.journal = sys::EntriesInOrder(journal);
     context.hasJournal = journal.kept || !journal.entries.empty();
     context.olderFiles = journal.olderFiles;
+    // Another printer installed into the same folder uses the package's files too.
+    context.usedElsewhere = sys::FilesOfOtherInstallations(record.printerName);
   }
 
   // The folder this program sits in is to go too: stop holding it as the current one.

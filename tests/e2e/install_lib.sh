@@ -328,12 +328,16 @@ check_installed() {
     local codepage=latin1
     [[ ${E2E_LOCALE:-} == zh_CN* ]] && codepage=cp936
     fields=$(perl "$(dirname "${BASH_SOURCE[0]}")/read_lnk.pl" "$lnk" $codepage)
-    [ "$fields" = "$(printf 'target=%s\\Uninstaller.exe\nworkdir=%s' "$program_dir" "$program_dir")" ] ||
+    # The copy in the printer's own data folder, where no ordinary user can write: it
+    # runs with administrator rights.
+    [ "$fields" = "$(printf 'target=%s\\Uninstaller.exe\nworkdir=%s' "C:\\ProgramData\\$printer" "C:\\ProgramData\\$printer")" ] ||
       fail "$lang: the shortcut holds: $fields"
   else
     fail "$lang: no shortcut $lnk"
   fi
   check_kept "$lang" "$dest"
+  cmp -s "$dest/Uninstaller.exe" "$(c_path "C:\\ProgramData\\$printer")/Uninstaller.exe" ||
+    fail "$lang: no copy of the uninstaller in the data folder"
 }
 
 # check_kept LANG FOLDER: after the wizard ended only the uninstaller, its record and

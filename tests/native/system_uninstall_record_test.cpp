@@ -88,7 +88,7 @@ TEST(SystemUninstallRecord, TenValuesInOrderThenIniThenRunOnce) {
       {"PrinterServiceName", "Receipt Service"},
   };
   EXPECT_EQ(store.values, expected);
-  ASSERT_EQ(store.calls.size(), 24u);
+  ASSERT_EQ(store.calls.size(), 25u);
   EXPECT_EQ(store.calls.front(), "create SOFTWARE\\USB Printer");
   EXPECT_EQ(store.calls[11], "close");
   EXPECT_EQ(store.calls[12], "ini C:\\Program Files\\Receipt\\Uninstall.ini [Print Settings] PrinterName=USB Printer");
@@ -96,21 +96,24 @@ TEST(SystemUninstallRecord, TenValuesInOrderThenIniThenRunOnce) {
             "entry SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\USB Printer Printer Driver");
   EXPECT_EQ(store.calls[22], "close");
   EXPECT_EQ(store.calls[23], "runonce ZulUninstaller");
+  EXPECT_EQ(store.calls[24], "runonce !ZulUninstaller USB Printer");  // this printer's own pending re-run
 }
 
-// Windows' list of installed programs: the uninstaller by its quoted path, with /S
-// for the quiet run; no Modify or Repair buttons; the size as the run measured it.
+// Windows' list of installed programs: the uninstaller's elevated copy by its quoted
+// path with the record it acts on named, /S for the quiet run; no Modify or Repair
+// buttons; the size as the run measured it.
 TEST(SystemUninstallRecord, EntryInTheListOfInstalledPrograms) {
   RecordingStore store;
   InstallationRecord r = SampleRecord();
   r.estimatedSizeKb = 412;
+  r.uninstallerPath = "C:\\ProgramData\\USB Printer\\Uninstaller.exe";
   sys::RecordInstallation(r, store);
   const std::vector<std::pair<std::string, std::string>> expected = {
       {"DisplayName", "USB Printer Printer Driver"},
-      {"DisplayIcon", "C:\\Program Files\\Receipt\\Uninstaller.exe"},
+      {"DisplayIcon", "C:\\ProgramData\\USB Printer\\Uninstaller.exe"},
       {"InstallLocation", "C:\\Program Files\\Receipt"},
-      {"UninstallString", "\"C:\\Program Files\\Receipt\\Uninstaller.exe\""},
-      {"QuietUninstallString", "\"C:\\Program Files\\Receipt\\Uninstaller.exe\" /S"},
+      {"UninstallString", "\"C:\\ProgramData\\USB Printer\\Uninstaller.exe\" \"/PRINTER=USB Printer\""},
+      {"QuietUninstallString", "\"C:\\ProgramData\\USB Printer\\Uninstaller.exe\" \"/PRINTER=USB Printer\" /S"},
   };
   EXPECT_EQ(store.entryValues, expected);
   EXPECT_EQ(std::vector<std::string>(store.calls.begin() + 19, store.calls.begin() + 22),
@@ -127,8 +130,8 @@ TEST(SystemUninstallRecord, EntryInTheListOfInstalledPrograms) {
   refused.entryCreated = false;
   sys::RecordInstallation(r, refused);
   EXPECT_TRUE(refused.entryValues.empty());
-  EXPECT_EQ(refused.calls.back(), "runonce ZulUninstaller");
-  EXPECT_EQ(refused.calls[refused.calls.size() - 2].substr(0, 6), "entry ");
+  EXPECT_EQ(refused.calls.back(), "runonce !ZulUninstaller USB Printer");
+  EXPECT_EQ(refused.calls[refused.calls.size() - 3].substr(0, 6), "entry ");
 }
 
 TEST(SystemUninstallRecord, LanguageAndMissingServiceName) {
@@ -161,7 +164,7 @@ TEST(SystemUninstallRecord, WithoutAShortcutItsValuesAreLeftOut) {
     for (const auto& v : store.values) names.push_back(v.first);
     EXPECT_EQ(names, (std::vector<std::string>{"Data Directory", "Program Directory", "Language", "PrinterName",
                                                "PrinterDriver", "MonitorName", "PortName", "PrinterServiceName"}));
-    EXPECT_EQ(store.calls.back(), "runonce ZulUninstaller");
+    EXPECT_EQ(store.calls.back(), "runonce !ZulUninstaller USB Printer");
   }
 }
 
@@ -177,9 +180,10 @@ TEST(SystemUninstallRecord, AFailingValueDoesNotStopTheOthers) {
   store.failingValues = {"Data Directory", "Language", "PrinterServiceName"};
   sys::RecordInstallation(SampleRecord(), store);
   EXPECT_EQ(store.values.size(), 10u);
-  ASSERT_EQ(store.calls.size(), 24u);
+  ASSERT_EQ(store.calls.size(), 25u);
   EXPECT_EQ(store.calls[12].substr(0, 4), "ini ");
   EXPECT_EQ(store.calls[23], "runonce ZulUninstaller");
+  EXPECT_EQ(store.calls[24], "runonce !ZulUninstaller USB Printer");  // this printer's own pending re-run
 }
 
 // Texts beyond 255 bytes are never cut: a key path that long writes nothing, a value
@@ -210,7 +214,7 @@ TEST(SystemUninstallRecord, TextsOver255BytesAreLeftOutNotCut) {
   EXPECT_EQ(names, (std::vector<std::string>{"Data Directory", "Program Directory", "Language", "PrinterName",
                                              "StartMenuDir", "PrinterDriver", "MonitorName", "PortName",
                                              "PrinterServiceName"}));
-  EXPECT_EQ(partial.calls[partial.calls.size() - 12].substr(0, 4), "ini ");
+  EXPECT_EQ(partial.calls[partial.calls.size() - 13].substr(0, 4), "ini ");
 
   destination += 'd';
   r.destinationFolder = destination.c_str();
@@ -218,8 +222,8 @@ TEST(SystemUninstallRecord, TextsOver255BytesAreLeftOutNotCut) {
   sys::RecordInstallation(r, noIni);
   EXPECT_EQ(noIni.values.size(), 9u);  // still without the shortcut
   ASSERT_FALSE(noIni.calls.empty());
-  EXPECT_EQ(noIni.calls[noIni.calls.size() - 12], "close");
-  EXPECT_EQ(noIni.calls.back(), "runonce ZulUninstaller");
+  EXPECT_EQ(noIni.calls[noIni.calls.size() - 13], "close");
+  EXPECT_EQ(noIni.calls.back(), "runonce !ZulUninstaller USB Printer");
 }
 
 }  // namespace

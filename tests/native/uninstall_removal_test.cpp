@@ -72,6 +72,14 @@ class FakeMachine : public RemovalSystem {
     if (e == 0) files.erase(path);
     return e;
   }
+  unsigned long MoveAside(const std::string& path, std::string* moved) override {
+    calls.push_back("aside " + path);
+    if (files.erase(path) == 0) return error::kFileNotFound;
+    *moved = path + ".1.removed";
+    files.insert(*moved);
+    if (errors.count(path)) errors[*moved] = errors[path];  // still running, under its new name
+    return 0;
+  }
   unsigned long DeleteAfterRestart(const std::string& path, bool) override {
     calls.push_back("later " + path);
     return 0;
@@ -215,7 +223,10 @@ TEST(UninstallRemoval, EverythingGoesInAnOrderThatNeverStrandsAPrinter) {
   EXPECT_LT(m.Index(std::string("delete ") + kDest + "\\Left.bmp"), m.Index(std::string("delete ") + kDest + "\\Uninstall.ini"));
   EXPECT_LT(m.Index(std::string("delete ") + kDest + "\\Uninstall.ini"), entry);
   EXPECT_LT(entry, m.Index("delete key SOFTWARE\\P"));
-  EXPECT_LT(m.Exactly(std::string("later ") + kOwn), m.Exactly(std::string("later ") + kDest));
+  // Moved aside first: a later installation's Uninstaller.exe is never what the
+  // restart deletes.
+  EXPECT_LT(m.Index(std::string("aside ") + kOwn), m.Index(std::string("later ") + kOwn));
+  EXPECT_LT(m.Exactly(std::string("later ") + kOwn + ".1.removed"), m.Exactly(std::string("later ") + kDest));
   EXPECT_EQ(m.calls.back(), std::string("later ") + kDest);
   EXPECT_TRUE(report.recordRemoved);
   EXPECT_TRUE(report.selfAfterRestart);
@@ -275,7 +286,7 @@ TEST(UninstallRemoval, ADriverInUseRunsAgainAfterTheRestart) {
   m.errors["monitor Windows NT x86"] = error::kPrintMonitorInUse;
   const RemovalReport report = RemoveInstallation(Record(), Context(), m, nullptr);
   EXPECT_TRUE(report.failures.empty());
-  EXPECT_TRUE(m.Called(std::string("runonce ZulUninstaller=\"") + kOwn + "\" /S"));
+  EXPECT_TRUE(m.Called(std::string("runonce !ZulUninstaller P=\"") + kOwn + "\" \"/PRINTER=P\" /S"));
   EXPECT_FALSE(m.Called("delete native"));
   EXPECT_FALSE(m.Called("delete key"));
   EXPECT_FALSE(m.Called(std::string("later ") + kOwn));
@@ -324,7 +335,7 @@ TEST(UninstallRemoval, AUsersFileKeepsTheDestinationFolder) {
   const RemovalReport report = RemoveInstallation(Record(), Context(), m, nullptr);
   EXPECT_FALSE(m.Called(std::string("delete ") + kDest + "\\notes.txt"));
   EXPECT_FALSE(m.Called(std::string("delete ") + kDest + "\\photo.bmp"));
-  EXPECT_TRUE(m.Called(std::string("later ") + kOwn));
+  EXPECT_TRUE(m.Called(std::string("later ") + kOwn + ".1.removed"));
   EXPECT_EQ(m.Exactly(std::string("later ") + kDest), m.calls.size());
   EXPECT_EQ(report.keptFolders, std::vector<std::string>{kDest});
   EXPECT_EQ(ExitCodeFor(report), kExitSuccess);

@@ -82,9 +82,11 @@ grep -qxF 'An earlier run of this printer never finished; what it had made:' <(t
 rm -f "$drive_c/repair.txt"
 [ "$(rillo_printers)" = "$printer" ] || fail "install: printers $(rillo_printers | tr '\n' ',')"
 # system.reg keeps the quotes escaped.
-[ "$(reg_value "$entry_key" QuietUninstallString)" = "\\\"$uninstaller\\\" /S" ] ||
+elevated='C:\ProgramData\Rillo-58-Series\Uninstaller.exe'
+[ "$(reg_value "$entry_key" QuietUninstallString)" = "\\\"$elevated\\\" \\\"/PRINTER=Rillo-58-Series\\\" /S" ] ||
   fail "install: QuietUninstallString is \"$(reg_value "$entry_key" QuietUninstallString)\""
-[ "$(reg_value "$entry_key" UninstallString)" = "\\\"$uninstaller\\\"" ] || fail "install: no UninstallString"
+[ "$(reg_value "$entry_key" UninstallString)" = "\\\"$elevated\\\" \\\"/PRINTER=Rillo-58-Series\\\"" ] ||
+  fail "install: UninstallString is \"$(reg_value "$entry_key" UninstallString)\""
 snapshot installed
 uninstall quiet /S
 [ "$uninstall_rc" = 0 ] || fail "quiet: exit code \"$uninstall_rc\""
