@@ -55,6 +55,7 @@ FolderVerdict SettleDestinationFolder(const std::string& folder, const char* pri
   if (folder.empty()) return FolderVerdict::kEmpty;
   // Nothing of the shop's in a folder it already has is ever overwritten.
   if (session && !session->CheckDestination(folder)) return FolderVerdict::kForeignFile;
+  if (session && !session->AdoptUninstalledFolder(folder)) return FolderVerdict::kNotRecorded;
   const int made = CreateFolderPath(folder.c_str(), session);
   if (made < 0) return FolderVerdict::kNotRecorded;
   if (made == 0) return FolderVerdict::kInvalid;
@@ -68,6 +69,7 @@ FolderVerdict SettleDestinationFolder(const std::string& folder, const char* pri
     return FolderVerdict::kDataFolderInvalid;
   }
   if (DataFolderIsOwnFolder(major)) {
+    if (session && !session->AdoptUninstalledFolder(dataFolder)) return FolderVerdict::kNotRecorded;
     const int dataMade = CreateFolderPath(dataFolder.c_str(), session);
     if (dataMade < 0) return FolderVerdict::kNotRecorded;
     if (dataMade == 0) return FolderVerdict::kDataFolderInvalid;

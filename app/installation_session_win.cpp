@@ -276,6 +276,24 @@ bool InstallationSession::RecordShared(const std::string& path) {
   return Record(entry);
 }
 
+bool InstallationSession::AdoptUninstalledFolder(const std::string& folder) {
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return true;
+  bool leftover = false, other = false;
+  do {
+    const std::string name = found.cFileName;
+    if (name == "." || name == "..") continue;
+    // What the uninstaller's MoveAside leaves: "<program>.<8 hex digits>.removed".
+    const bool aside = name.size() > 17 && name.compare(name.size() - 8, 8, ".removed") == 0 &&
+                       name[name.size() - 17] == '.';
+    (aside ? leftover : other) = true;
+  } while (FindNextFileA(search, &found));
+  FindClose(search);
+  if (!leftover || other) return true;
+  return WillCreateFolder(folder);
+}
+
 void InstallationSession::ProtectMadeFolder(const std::string& folder) {
   if (journal_.Find(sys::JournalKind::kFolder, folder)) sys::ProtectFolder(folder);
 }

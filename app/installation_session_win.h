@@ -69,6 +69,10 @@ class InstallationSession final : public driver::ChangeJournal {
 
   // Before a folder is created (one level).
   bool WillCreateFolder(const std::string& path);
+  // A folder an uninstall of ours emptied but for its own moved-aside program (which
+  // goes, with the folder, at the restart): it is this installation's again. False
+  // only when it could not be recorded.
+  bool AdoptUninstalledFolder(const std::string& folder);
   // A folder this printer's installation made (this run or an earlier one) gets the
   // DACL that keeps ordinary users from writing into it; one it found stays as it is.
   void ProtectMadeFolder(const std::string& folder);

@@ -6,9 +6,17 @@
 #   (exit 0) and one restart (wineboot -r); both must be the same but for what Wine
 #   changes by itself and the Install log (wine_noise of install_lib.sh). The
 #   installation is a second run: the first is killed just after it has put the
-#   monitor DLLs in place, and the second repairs what it left. Before the restart only the running uninstaller and its folder are left,
-#   pending deletion; the entry of the list of installed programs is there after the
+#   monitor DLLs in place, and the second repairs what it left. Before the restart
+#   only the running uninstaller (moved aside) and its folder are left, pending
+#   deletion; the entry of the list of installed programs is there after the
 #   installation and gone after the uninstall;
+# - uninstalled and installed again before the restart: the new installation keeps
+#   its uninstaller, which works;
+# - the shop's folders: one holding a Logo.bmp of its own is refused with 12 and left
+#   as it was; one holding the shop's notes keeps them and itself after the uninstall;
+# - an Uninstall.ini edited to name another installed printer (the Kelo-80-Series,
+#   made with the kit): the uninstaller removes its own printer, not the other one;
+# - two printers in one folder: each uninstall removes only its own;
 # - two installations (the printers Rillo-58-Series and, with /ADD, "Rillo-58-Series (1)") and a
 #   file of the user's in the destination folder, removed by one uninstall walked in
 #   the window (question, progress, last page): both printers go, the user's file
@@ -91,16 +99,92 @@ snapshot installed
 uninstall quiet /S
 [ "$uninstall_rc" = 0 ] || fail "quiet: exit code \"$uninstall_rc\""
 snapshot uninstalled
-# Only the running uninstaller and its folder wait for the restart.
+# Only the running uninstaller (moved aside under a name of its own) and its folder
+# wait for the restart.
 left=$(diff "$E2E_WORK/before.files" "$E2E_WORK/uninstalled.files" | grep '^>' | wine_noise)
-[ "$left" = "$(printf '> d ./Program Files/Rillo-58-Series\n> f ./Program Files/Rillo-58-Series/Uninstaller.exe')" ] ||
+[[ $left =~ ^"> d ./Program Files/Rillo-58-Series"$'\n'"> f ./Program Files/Rillo-58-Series/Uninstaller.exe."[0-9a-f]{8}".removed"$ ]] ||
   fail "quiet: left before the restart: $left"
 has_key "$entry_key" && fail "quiet: the entry of the list of installed programs stayed"
-grep -q 'PendingFileRenameOperations.*Rillo-58-Series\\\\Uninstaller\.exe\\0\\0.*Rillo-58-Series\\0\\0' \
+grep -qE 'PendingFileRenameOperations.*Rillo-58-Series\\\\Uninstaller\.exe\.[0-9a-f]{8}\.removed\\0\\0.*Rillo-58-Series\\0\\0' \
   "$E2E_PREFIX/system.reg" || fail "quiet: no pending deletion of the uninstaller and its folder"
 restart
 snapshot restarted
 same before restarted
+
+# Uninstalled and installed again before the restart: the restart takes the old
+# uninstaller (moved aside), never the new installation's.
+unattended 0 first-again /S
+uninstall again-quiet /S
+[ "$uninstall_rc" = 0 ] || fail "again-quiet: exit code \"$uninstall_rc\""
+unattended 0 reinstall /S
+restart
+[ -f "$default_folder/Uninstaller.exe" ] || fail "reinstall: the restart took the new installation's uninstaller"
+exit_via_robot 0 reinstall-uninstall 'C:\ProgramData\Rillo-58-Series\Uninstaller.exe' /PRINTER=Rillo-58-Series /S
+restart
+snapshot reinstall-removed
+same before reinstall-removed
+
+# The shop's folders: one that holds a "Logo.bmp" of its own is refused (the
+# package would overwrite it), nothing in it touched; one that holds only the shop's
+# notes takes the installation, and keeps the notes and itself after the uninstall.
+mkdir -p "$drive_c/POS" "$drive_c/Till"
+printf 'the shop logo' >"$drive_c/POS/Logo.bmp"
+printf 'shop notes\r\n' | tee "$drive_c/POS/notes.txt" >"$drive_c/Till/notes.txt"
+unattended 12 pos /S '/D=C:\POS' '/LOG=C:\pos.txt'
+grep -qF 'Destination folder "C:\POS": The folder already holds "Logo.bmp"' <(tr -d '\r' <"$drive_c/pos.txt") ||
+  fail "pos: the log does not name the shop's file: $(tr '\r\n' '  ' <"$drive_c/pos.txt")"
+rm -f "$drive_c/pos.txt"
+[ "$(cat "$drive_c/POS/Logo.bmp")" = "the shop logo" ] && [ "$(ls -A "$drive_c/POS" | tr '\n' ' ')" = "Logo.bmp notes.txt " ] ||
+  fail "pos: the shop's folder changed: $(ls -A "$drive_c/POS" | tr '\n' ' ')"
+has_key "$record_key" && fail "pos: a record was written"
+unattended 0 till /S '/D=C:\Till'
+PROGRAM='C:\ProgramData\Rillo-58-Series\Uninstaller.exe' unattended 0 till-uninstall /PRINTER=Rillo-58-Series /S
+restart
+[ "$(ls -A "$drive_c/Till" | tr '\n' ' ')" = "notes.txt " ] && [ "$(cat "$drive_c/Till/notes.txt")" = "$(printf 'shop notes\r\n')" ] ||
+  fail "till: the shop's folder holds $(ls -A "$drive_c/Till" | tr '\n' ' ')"
+rm -rf "$drive_c/POS" "$drive_c/Till"
+snapshot shops-removed
+same before shops-removed
+
+# The 80 mm Kelo-80-Series (made with the kit) beside the 58 mm printer.
+kelo=$E2E_WORK/kelo80
+mkdir -p "$kelo"
+cp "$package_dir"/* "$kelo/" && cp "$(dirname "$0")/../../resources/kelo80"/* "$kelo/"
+"${PAYLOAD_TOOL:?}" build "$kelo" --stub setup-stub.exe -o "$E2E_WORK/kelo-setup.exe" >"$E2E_WORK/kelo-build.txt" ||
+  fail "kelo: payload-tool build: $(grep ': error: ' "$E2E_WORK/kelo-build.txt")"
+printers_key_reg='HKLM\System\CurrentControlSet\Control\Print\Printers'
+
+# An Uninstall.ini edited to name the other printer steers nothing: the elevated
+# uninstaller acts on the record of the folder it runs from.
+unattended 0 rillo /S
+PROGRAM=$E2E_REL/kelo-setup.exe unattended 0 kelo /S
+sed -i 's/^PrinterName=.*/PrinterName=Kelo-80-Series\r/' "$default_folder/Uninstall.ini"
+uninstall steered /S
+[ "$uninstall_rc" = 0 ] || fail "steered: exit code \"$uninstall_rc\""
+[ -z "$(rillo_printers)" ] || fail "steered: the Rillo printer stayed"
+prefix_has_key "$printers_key_reg\Kelo-80-Series" || fail "steered: the Kelo printer went"
+prefix_has_key 'HKLM\SOFTWARE\Kelo-80-Series' /reg:64 || fail "steered: the Kelo record went"
+[ -f "$drive_c/Program Files/Kelo-80-Series/Uninstaller.exe" ] || fail "steered: the Kelo folder lost its uninstaller"
+PROGRAM='C:\ProgramData\Kelo-80-Series\Uninstaller.exe' unattended 0 kelo-uninstall /PRINTER=Kelo-80-Series /S
+restart
+
+# Two printers in one folder: each uninstall takes its own and leaves the other's
+# printer, record and the files both use.
+unattended 0 shared-rillo /S '/D=C:\Shared'
+PROGRAM=$E2E_REL/kelo-setup.exe unattended 0 shared-kelo /S '/D=C:\Shared'
+PROGRAM='C:\ProgramData\Rillo-58-Series\Uninstaller.exe' unattended 0 shared-uninstall-rillo /PRINTER=Rillo-58-Series /S
+[ -z "$(rillo_printers)" ] || fail "shared: the Rillo printer stayed"
+prefix_has_key "$printers_key_reg\Kelo-80-Series" || fail "shared: the Kelo printer went with the Rillo one"
+for name in Uninstaller.exe Left.bmp; do
+  [ -f "$drive_c/Shared/$name" ] || fail "shared: Kelo's $name went with the Rillo uninstall"
+done
+PROGRAM='C:\ProgramData\Kelo-80-Series\Uninstaller.exe' unattended 0 shared-uninstall-kelo /PRINTER=Kelo-80-Series /S
+restart
+prefix_has_key "$printers_key_reg\Kelo-80-Series" && fail "shared: the Kelo printer stayed"
+[ -z "$(ls -A "$drive_c/Shared" 2>/dev/null)" ] || fail "shared: left in C:\\Shared: $(ls -A "$drive_c/Shared" | tr '\n' ' ')"
+rm -rf "$drive_c/Shared"
+snapshot all-removed
+same before all-removed
 
 # Two installations, a user's file, one uninstall in the window.
 unattended 0 first /S
