@@ -136,6 +136,12 @@ add_executable(library-probe ${REPO_ROOT}/tests/win32/library_probe_win.cpp ${RE
 target_include_directories(library-probe PRIVATE ${REPO_ROOT})
 target_link_libraries(library-probe PRIVATE system_core)
 
+# A program that sends a file as one raw job through the spooler, for the
+# end-to-end print test (tests/scripts/windows_e2e_print.sh).
+add_executable(print-job ${REPO_ROOT}/tests/win32/monitor_print_job_win.cpp)
+target_link_options(print-job PRIVATE -municode)
+target_link_libraries(print-job PRIVATE winspool)
+
 # Exit 77 from scripts/wine-run means this machine cannot run the tree's programs.
 add_test(NAME windows-tests COMMAND windows-tests)
 set_tests_properties(windows-tests PROPERTIES SKIP_RETURN_CODE 77 WORKING_DIRECTORY ${CMAKE_BINARY_DIR})
