@@ -281,16 +281,18 @@ void EndJob(Port* port) {
 }
 
 // Whether the spooler still wants the job whose last byte has come: not when it is
-// being deleted (cancelled) or restarted, nor when it has no such job any more. Wine
-// hands StartDocPort job id 0, which no GetJob answers (and its SetJob ignores
-// cancelling); a job the spooler cannot be asked about counts as wanted: all its
-// bytes are there.
+// being deleted (cancelled) or restarted, nor when it has no such job any more
+// (ERROR_INVALID_PARAMETER; Wine's GetJob fails for a job it does not have without
+// setting any error). Wine hands StartDocPort job id 0, which no GetJob answers
+// (and its SetJob ignores cancelling); a job the spooler cannot be asked about
+// counts as wanted: all its bytes are there.
 bool JobStillWanted(const Port& port) {
   if (!port.printer.get() || port.jobId == 0) return true;
   DWORD needed = 0;
+  SetLastError(ERROR_SUCCESS);
   if (!GetJobW(port.printer.get(), port.jobId, 1, nullptr, 0, &needed)) {
     const DWORD error = GetLastError();
-    if (error == ERROR_INVALID_PARAMETER) return false;
+    if (error == ERROR_INVALID_PARAMETER || error == ERROR_SUCCESS) return false;
     if (error != ERROR_INSUFFICIENT_BUFFER || needed < sizeof(JOB_INFO_1W)) return true;
   }
   std::vector<BYTE> block(needed);
