@@ -85,8 +85,13 @@ PSECURITY_DESCRIPTOR PrivateSecurity::get(bool withOwner) {
   return &descriptor_;
 }
 
-DWORD OpenJobFolder(const std::u16string& folder, UniqueHandle* handle) {
+namespace {
+
+// The walk of OpenJobFolder. forRemoval: nothing is made, and the folder's handle
+// may delete it.
+DWORD WalkToJobFolder(const std::u16string& folder, bool forRemoval, UniqueHandle* handle) {
   const FolderSteps split = SplitFolder(folder);
+  if (forRemoval && split.steps.empty()) return ERROR_ACCESS_DENIED;
   if (split.root.empty()) return ERROR_BAD_PATHNAME;
   PrivateSecurity security;
   if (!security.ok()) return ERROR_NOT_ENOUGH_MEMORY;
@@ -99,11 +104,13 @@ DWORD OpenJobFolder(const std::u16string& folder, UniqueHandle* handle) {
                                    FILE_FLAG_BACKUP_SEMANTICS | SECURITY_SQOS_PRESENT | SECURITY_IDENTIFICATION,
                                    nullptr));
   if (!current) return GetLastError();
-  for (const std::u16string& step : split.steps) {
+  for (size_t i = 0; i < split.steps.size(); ++i) {
+    const std::u16string& step = split.steps[i];
     path += L"\\" + ToWide(step);
     NtOpen how;
     how.access = FILE_TRAVERSE | FILE_READ_ATTRIBUTES | READ_CONTROL;
-    how.disposition = NtDisposition::kOpenOrCreate;
+    if (forRemoval && i + 1 == split.steps.size()) how.access |= DELETE;
+    how.disposition = forRemoval ? NtDisposition::kOpen : NtDisposition::kOpenOrCreate;
     how.directory = true;
     how.security = security.get(true);
     HANDLE raw = nullptr;
@@ -122,6 +129,20 @@ DWORD OpenJobFolder(const std::u16string& folder, UniqueHandle* handle) {
   if (owner != ERROR_SUCCESS) return owner;
   *handle = std::move(current);
   return ERROR_SUCCESS;
+}
+
+}  // namespace
+
+DWORD OpenJobFolder(const std::u16string& folder, UniqueHandle* handle) {
+  return WalkToJobFolder(folder, false, handle);
+}
+
+DWORD RemoveEmptyJobFolder(const std::u16string& folder) {
+  UniqueHandle handle;
+  const DWORD opened = WalkToJobFolder(folder, true, &handle);
+  if (opened != ERROR_SUCCESS) return opened;
+  // A folder that is not empty refuses the deletion (ERROR_DIR_NOT_EMPTY).
+  return DeleteOnClose(handle.get());
 }
 
 }  // namespace monitor

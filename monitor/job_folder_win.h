@@ -54,4 +54,9 @@ constexpr DWORD kErrorUntrustedOwner = ERROR_ACCESS_DENIED;       // an owner ot
 // *handle (traverse and read access; files are made in it with OpenInFolder).
 DWORD OpenJobFolder(const std::u16string& folder, UniqueHandle* handle);
 
+// Removes folder, checked as a job folder is (so a link put in its place is never
+// followed), when it holds nothing; a folder with files in it stays, and so does a
+// drive's or a share's root.
+DWORD RemoveEmptyJobFolder(const std::u16string& folder);
+
 }  // namespace monitor

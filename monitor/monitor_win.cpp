@@ -209,6 +209,28 @@ DWORD AddPort(Monitor* monitor, const std::u16string& port) {
   return result;
 }
 
+// Deletes the port; when it was the last to send its jobs to the monitor's own
+// folder, that folder goes too if no job file is left in it (what AddPort made, the
+// last DeletePort takes away; receipts stay).
+DWORD RemovePort(Monitor* monitor, const std::u16string& port) {
+  std::u16string text;
+  if (monitor->ports->ReadTarget(port, &text) != ERROR_SUCCESS) text.clear();
+  const DWORD removed = monitor->ports->Remove(port);
+  if (removed != ERROR_SUCCESS) return removed;
+  const std::u16string own = DefaultTarget(*monitor);
+  if (!text.empty() && !EqualsIgnoreCase(text, own)) return ERROR_SUCCESS;
+  std::vector<std::u16string> others;
+  if (monitor->ports->List(&others) != ERROR_SUCCESS) return ERROR_SUCCESS;
+  for (const std::u16string& other : others) {
+    std::u16string target;
+    if (monitor->ports->ReadTarget(other, &target) != ERROR_SUCCESS || target.empty() ||
+        EqualsIgnoreCase(target, own))
+      return ERROR_SUCCESS;
+  }
+  RemoveEmptyJobFolder(own);
+  return ERROR_SUCCESS;
+}
+
 // The port's stored target, parsed; the default folder for a port key made by hand
 // without one. ERROR_INVALID_DATA for a value that is no target (of another type,
 // too long, or text the parser refuses).
@@ -379,7 +401,7 @@ BOOL WINAPI AddPortExFn(HANDLE hMonitor, LPWSTR, DWORD level, LPBYTE buffer, LPW
 
 BOOL WINAPI DeletePortFn(HANDLE hMonitor, LPWSTR, HWND, LPWSTR portName) {
   return Guarded([&] {
-    const DWORD removed = static_cast<Monitor*>(hMonitor)->ports->Remove(ToU16(portName));
+    const DWORD removed = RemovePort(static_cast<Monitor*>(hMonitor), ToU16(portName));
     return removed == ERROR_SUCCESS ? TRUE : Fail(removed);
   });
 }
@@ -439,7 +461,7 @@ DWORD XcvData(Xcv* xcv, const std::u16string& name, const BYTE* in, DWORD inSize
     if (!administrator) return ERROR_ACCESS_DENIED;
     const std::u16string text = InputString(in, inSize);
     if (name == u"AddPort") return AddPort(monitor, text);
-    if (name == u"DeletePort") return monitor->ports->Remove(text);
+    if (name == u"DeletePort") return RemovePort(monitor, text);
     Target target;
     if (ParseTarget(text, &target) != TargetError::kNone) return ERROR_INVALID_DATA;
     if (!monitor->ports->Exists(xcv->object)) return ERROR_UNKNOWN_PORT;

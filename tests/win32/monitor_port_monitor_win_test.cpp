@@ -593,7 +593,10 @@ TEST_F(InProcess, WithoutAdministerNothingIsAddedOrDeletedAndNoNameDeletesThePor
   std::wstring target;
   EXPECT_EQ(monitor.XcvData(admin, L"GetTarget", L"", &target), 0u);
   EXPECT_EQ(target, CommonAppData() + L"\\" + kMonitor);
+  const std::wstring ownFolder = CommonAppData() + L"\\" + kMonitor;
+  EXPECT_NE(GetFileAttributesW(ownFolder.c_str()), INVALID_FILE_ATTRIBUTES) << "made with the port";
   EXPECT_EQ(monitor.XcvData(admin, L"DeletePort", port), 0u);
+  EXPECT_EQ(GetFileAttributesW(ownFolder.c_str()), INVALID_FILE_ATTRIBUTES) << "empty, and no port sends jobs there";
   EXPECT_EQ(monitor.XcvData(user, L"AddPort", port), static_cast<DWORD>(ERROR_ACCESS_DENIED));
   EXPECT_TRUE(monitor->pfnClosePort(handle));
   EXPECT_TRUE(monitor->pfnXcvClosePort(admin));
