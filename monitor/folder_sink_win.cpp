@@ -2,7 +2,9 @@
 // name with the folder's private security, written as the spooler sends, and given
 // its final "<date>-<time>-job<id>-<document>.prn" name only when the spooler has
 // ended the job and still wants it. A cancelled job, a failed one and one the
-// spooler never ended leave nothing.
+// spooler never ended leave nothing: after a failed write the file is gone, every
+// later write and the end fail with that write's error, and only the whole job sent
+// again (MustRestart) makes a file.
 #include <utility>
 
 #include "monitor/job_file.h"
@@ -28,11 +30,12 @@ class FolderSink : public JobSink {
 
   DWORD Write(const BYTE* data, DWORD size, DWORD* written) override {
     *written = 0;
+    if (failed_ != ERROR_SUCCESS) return failed_;
     if (!file_) return ERROR_INVALID_HANDLE;
     while (*written < size) {
       DWORD step = 0;
-      if (!WriteFile(file_.get(), data + *written, size - *written, &step, nullptr)) return GetLastError();
-      if (step == 0) return ERROR_WRITE_FAULT;
+      if (!WriteFile(file_.get(), data + *written, size - *written, &step, nullptr)) return Fail(GetLastError());
+      if (step == 0) return Fail(ERROR_WRITE_FAULT);
       *written += step;
     }
     return ERROR_SUCCESS;
@@ -41,25 +44,18 @@ class FolderSink : public JobSink {
   // The bytes on the disk first (a full disk or a lost share may show only here),
   // then the name: the first of the job's names that no file in the folder has.
   DWORD Finish() override {
+    if (failed_ != ERROR_SUCCESS) return failed_;
     if (!file_) return ERROR_INVALID_HANDLE;
-    if (!FlushFileBuffers(file_.get())) {
-      const DWORD error = GetLastError();
-      Discard();
-      return error;
-    }
+    if (!FlushFileBuffers(file_.get())) return Fail(GetLastError());
     for (unsigned attempt = 1; attempt <= kMaxJobFileAttempts; ++attempt) {
       const DWORD renamed =
           RenameInFolder(file_.get(), folder_.get(), ToWide(JobFileName(stamp_, jobId_, document_, attempt)));
       if (renamed == ERROR_ALREADY_EXISTS) continue;
-      if (renamed != ERROR_SUCCESS) {
-        Discard();
-        return renamed;
-      }
+      if (renamed != ERROR_SUCCESS) return Fail(renamed);
       file_.Reset();
       return ERROR_SUCCESS;
     }
-    Discard();
-    return ERROR_FILE_EXISTS;
+    return Fail(ERROR_FILE_EXISTS);
   }
 
   void Discard() override {
@@ -68,12 +64,21 @@ class FolderSink : public JobSink {
     file_.Reset();
   }
 
+  bool MustRestart() const override { return failed_ != ERROR_SUCCESS; }
+
  private:
+  DWORD Fail(DWORD error) {
+    failed_ = error;
+    Discard();
+    return error;
+  }
+
   UniqueHandle folder_;
   UniqueHandle file_;  // open with DELETE access, for the rename or the deletion
   JobStamp stamp_;
   DWORD jobId_;
   std::u16string document_;
+  DWORD failed_ = ERROR_SUCCESS;
 };
 
 }  // namespace

@@ -25,8 +25,10 @@ class JobSink {
   // Ends a job the spooler no longer wants (cancelled, or to be sent again): nothing
   // of it stays where a reader would take it for a job.
   virtual void Discard() = 0;
-  // After a failed write: whether what went out is unknown, so that only sending the
-  // whole job again from its start can make it whole (a TCP connection cut off).
+  // After a failed write: whether only the whole job sent again from its start can
+  // make it whole: what went out over a TCP connection that was cut off is unknown,
+  // and a file that could not be written is thrown away. (A serial port counts what
+  // went out exactly, so the spooler's retry of the rest serves.)
   virtual bool MustRestart() const { return false; }
 };
 

@@ -353,8 +353,9 @@ BOOL WINAPI WritePortFn(HANDLE hPort, LPBYTE buffer, DWORD size, LPDWORD written
     const DWORD result = port->sink->Write(buffer, size, &done);
     if (written) *written = done;
     if (result == ERROR_SUCCESS) return TRUE;
-    // The spooler would retry the write on a connection that is gone; only the whole
-    // job again makes it whole. (Under Wine the job id is 0: the job just fails.)
+    // The spooler would retry the write on a connection that is gone or into a file
+    // that was thrown away; only the whole job again makes it whole. (Under Wine the
+    // job id is 0: the job just fails.)
     if (port->sink->MustRestart() && port->printer.get() && port->jobId != 0)
       SetJobW(port->printer.get(), port->jobId, 0, nullptr, JOB_CONTROL_RESTART);
     return Fail(result);
