@@ -312,11 +312,10 @@ bool JobStillWanted(const Port& port) {
   if (!port.printer.get() || port.jobId == 0) return true;
   DWORD needed = 0;
   SetLastError(ERROR_SUCCESS);
-  if (!GetJobW(port.printer.get(), port.jobId, 1, nullptr, 0, &needed)) {
-    const DWORD error = GetLastError();
-    if (error == ERROR_INVALID_PARAMETER || error == ERROR_SUCCESS) return false;
-    if (error != ERROR_INSUFFICIENT_BUFFER || needed < sizeof(JOB_INFO_1W)) return true;
-  }
+  if (GetJobW(port.printer.get(), port.jobId, 1, nullptr, 0, &needed)) return true;  // no status to read
+  const DWORD error = GetLastError();
+  if (error == ERROR_INVALID_PARAMETER || error == ERROR_SUCCESS) return false;
+  if (error != ERROR_INSUFFICIENT_BUFFER || needed < sizeof(JOB_INFO_1W)) return true;
   std::vector<BYTE> block(needed);
   if (!GetJobW(port.printer.get(), port.jobId, 1, block.data(), needed, &needed)) return true;
   const DWORD status = reinterpret_cast<const JOB_INFO_1W*>(block.data())->Status;
