@@ -122,6 +122,10 @@ add_executable(windows-tests ${WIN_TEST_SOURCES} ${REPO_ROOT}/tests/win32/test_m
 target_include_directories(windows-tests PRIVATE ${REPO_ROOT} ${REPO_ROOT}/tests/win32)
 target_link_libraries(windows-tests PRIVATE payload_core app_core driver_core ui_core system_core monitor_core
   uninstall_core gtest winspool ws2_32)
+# Stripped as the setup programs are: the payload tests read this program as one
+# without a payload, which ends in its last section's zero padding, not in a symbol
+# table whose last bytes may read as a trailer.
+target_link_options(windows-tests PRIVATE -s)
 set_source_files_properties(${REPO_ROOT}/tests/win32/test_payload.rc PROPERTIES
   OBJECT_DEPENDS ${SAMPLE_PAYLOAD})
 # The package as this tree packs it, the built files in place of their placeholders.
