@@ -122,6 +122,10 @@ add_executable(windows-tests ${WIN_TEST_SOURCES} ${REPO_ROOT}/tests/win32/test_m
 target_include_directories(windows-tests PRIVATE ${REPO_ROOT} ${REPO_ROOT}/tests/win32)
 target_link_libraries(windows-tests PRIVATE payload_core app_core driver_core ui_core system_core monitor_core
   uninstall_core package_check gtest winspool ws2_32 version)
+# Stripped as the setup programs are: the payload tests read this program as one
+# without a payload, which ends in its last section's zero padding, not in a symbol
+# table whose last bytes may read as a trailer.
+target_link_options(windows-tests PRIVATE -s)
 set_source_files_properties(${REPO_ROOT}/tests/win32/test_payload.rc PROPERTIES
   OBJECT_DEPENDS ${SAMPLE_PAYLOAD})
 # The package as this tree packs it, the built files in place of their placeholders.
@@ -135,6 +139,12 @@ add_executable(library-probe ${REPO_ROOT}/tests/win32/library_probe_win.cpp ${RE
   ${REPO_ROOT}/app/control_libraries_win.cpp)
 target_include_directories(library-probe PRIVATE ${REPO_ROOT})
 target_link_libraries(library-probe PRIVATE system_core)
+
+# A program that sends a file as one raw job through the spooler, for the
+# end-to-end print test (tests/scripts/windows_e2e_print.sh).
+add_executable(print-job ${REPO_ROOT}/tests/win32/monitor_print_job_win.cpp)
+target_link_options(print-job PRIVATE -municode)
+target_link_libraries(print-job PRIVATE winspool)
 
 # Exit 77 from scripts/wine-run means this machine cannot run the tree's programs.
 add_test(NAME windows-tests COMMAND windows-tests)

@@ -27,9 +27,18 @@ constexpr unsigned kMaxJobFileAttempts = 99;
 std::u16string JobFileName(const JobStamp& stamp, uint32_t jobId, const std::u16string& document,
                            unsigned attempt);
 
-// text as one part of a file name: control characters, \ / : * ? " < > | and halves
-// of surrogate pairs become '_'; blanks at either end and dots at the end go; at most
-// maxChars code units, never half a character.
+// The name a job is written under until every byte of it is there: it starts with
+// '~' and ends in ".part", so nothing that collects ".prn" files takes a job that is
+// still coming (or that was cancelled and is being removed). unique tells the
+// temporary files of jobs that start in the same second apart.
+std::u16string TemporaryJobFileName(const JobStamp& stamp, uint32_t jobId, uint32_t unique);
+
+// text as one part of a file name: control characters (C0 and C1), \ / : * ? " < > |,
+// line and paragraph separators and halves of surrogate pairs become '_'; format
+// characters (right-to-left and other direction marks and overrides, zero-width
+// spaces and joiners, the byte-order mark, invisible tags), which would make a name
+// read otherwise than it is, are left out; blanks at either end and dots at the end
+// go; at most maxChars code units, never half a character.
 std::u16string SanitizeNamePart(const std::u16string& text, size_t maxChars);
 
 }  // namespace monitor

@@ -24,7 +24,7 @@ PortNameError CheckPortName(const std::u16string& name) {
   if (name.empty()) return PortNameError::kEmpty;
   if (name.size() > kMaxPortNameChars) return PortNameError::kTooLong;
   for (char16_t c : name)
-    if (c < 0x20 || c == 0x7F || c == u'\\') return PortNameError::kBadCharacter;
+    if (c < 0x20 || c == 0x7F || c == u'\\' || c == u',') return PortNameError::kBadCharacter;
   return PortNameError::kNone;
 }
 

@@ -23,7 +23,8 @@ constexpr size_t kMaxPortNameChars = 200;
 enum class PortNameError { kNone, kEmpty, kTooLong, kBadCharacter };
 
 // A port is one registry key under the monitor's "Ports": no backslash, no control
-// characters, not empty.
+// characters, not empty. No comma either: a printer's port field is a comma-separated
+// list of ports.
 PortNameError CheckPortName(const std::u16string& name);
 
 enum class XcvObject { kMonitor, kPort };

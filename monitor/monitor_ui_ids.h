@@ -7,4 +7,4 @@
 #define IDC_TARGET_LABEL 1003
 #define IDC_TARGET 1004
 #define IDC_HINT 1005
-#define IDC_ADD_HINT 1006
+#define IDC_NOTE 1006

@@ -129,15 +129,21 @@ BOOL WINAPI ConfigurePortUIFn(PCWSTR server, HWND owner, PCWSTR portName) {
     DWORD status = xcv.Open(ToU16(server), XcvObject::kPort, port);
     std::vector<BYTE> answer;
     if (status == ERROR_SUCCESS) status = xcv.Call(L"GetTarget", u"", &answer);
+    // A stored value that is no target (another type, or text the monitor no longer
+    // takes): the administrator repairs it here, starting from the default.
+    const bool unusable = status == ERROR_INVALID_DATA;
+    if (unusable) status = xcv.Call(L"DefaultTarget", u"", &answer);
     if (status != ERROR_SUCCESS) return Fail(status);
     const UiLanguage language = InstallationLanguage();
-    PortDialog dialog(g_module, PortDialog::Mode::kConfigure, language, port, XcvConnection::AsString(answer),
-                      [&](HWND window, const std::u16string&, const std::u16string& target) {
-                        const DWORD set = xcv.Call(L"SetTarget", target);
-                        if (set == ERROR_SUCCESS) return true;
-                        WarnFailed(window, language, DialogTexts(language).configureCaption, set);
-                        return false;
-                      });
+    PortDialog dialog(
+        g_module, PortDialog::Mode::kConfigure, language, port, XcvConnection::AsString(answer),
+        [&](HWND window, const std::u16string&, const std::u16string& target) {
+          const DWORD set = xcv.Call(L"SetTarget", target);
+          if (set == ERROR_SUCCESS) return true;
+          WarnFailed(window, language, DialogTexts(language).configureCaption, set);
+          return false;
+        },
+        unusable);
     return dialog.DoModal(owner) == IDOK ? TRUE : Fail(ERROR_CANCELLED);
   });
 }

@@ -1,9 +1,10 @@
 // The port monitor: InitializePrintMonitor2 and the MONITOR2 functions the spooler
-// calls. Each initialisation makes one Monitor (behind *phMonitor) that Shutdown
-// deletes; Wine initialises and shuts a monitor down around nearly every call, so
-// nothing lives in it that the registry does not hold. Every function catches what
-// the C++ library may throw (only ever out of memory): nothing unwinds into the
-// spooler.
+// calls. Each initialisation makes one Monitor (behind *phMonitor); Shutdown lets go
+// of it, and so does every Port and Xcv handle when it is closed, so a handle the
+// spooler still holds after Shutdown keeps working. Wine initialises and shuts a
+// monitor down around nearly every call, so nothing lives in it that the registry
+// does not hold. Every function catches what the C++ library may throw (only ever
+// out of memory): nothing unwinds into the spooler.
 #include <windows.h>
 #include <winspool.h>
 #include <winsplp.h>
@@ -16,6 +17,7 @@
 #include <vector>
 
 #include "app/unique_handle_win.h"
+#include "monitor/job_folder_win.h"
 #include "monitor/job_sink_win.h"
 #include "monitor/monitor_names.h"
 #include "monitor/port_info.h"
@@ -40,14 +42,22 @@ HINSTANCE g_module = nullptr;
 
 const wchar_t kMonitorsKey[] = L"SYSTEM\\CurrentControlSet\\Control\\Print\\Monitors";
 const char16_t kDescription[] = u"Receipt printer port";
-// How long StartDocPort waits for a network printer to accept the connection.
-constexpr DWORD kConnectMilliseconds = 10000;
 
 struct Monitor {
+  LONG references = 1;  // the spooler's (until Shutdown) and one for each open handle
   std::u16string name;
   std::u16string uiDll;
   std::unique_ptr<PortStore> ports;
 };
+
+Monitor* Retain(Monitor* monitor) {
+  InterlockedIncrement(&monitor->references);
+  return monitor;
+}
+
+void Release(Monitor* monitor) {
+  if (InterlockedDecrement(&monitor->references) == 0) delete monitor;
+}
 
 // A printer handle from OpenPrinter, closed with ClosePrinter.
 class UniquePrinter {
@@ -73,7 +83,14 @@ class UniquePrinter {
 };
 
 struct Port {
-  Port(Monitor* owner, std::u16string portName) : monitor(owner), name(std::move(portName)) {}
+  Port(Monitor* owner, std::u16string portName) : monitor(Retain(owner)), name(std::move(portName)) {}
+  ~Port() {
+    sink.reset();
+    printer.Reset();
+    Release(monitor);
+  }
+  Port(const Port&) = delete;
+  Port& operator=(const Port&) = delete;
   Monitor* monitor;
   std::u16string name;
   // The job between StartDocPort and EndDocPort, and its printer, to tell the
@@ -84,6 +101,11 @@ struct Port {
 };
 
 struct Xcv {
+  Xcv(Monitor* owner, std::u16string name, ACCESS_MASK access)
+      : monitor(Retain(owner)), object(std::move(name)), granted(access) {}
+  ~Xcv() { Release(monitor); }
+  Xcv(const Xcv&) = delete;
+  Xcv& operator=(const Xcv&) = delete;
   Monitor* monitor;
   std::u16string object;  // the monitor's name (",XcvMonitor") or a port's (",XcvPort")
   ACCESS_MASK granted;
@@ -161,6 +183,14 @@ std::u16string DefaultTarget(const Monitor& monitor) {
   return FormatTarget(target);
 }
 
+// A folder target is made (and checked) when it is set, not at its first job, so
+// that nobody else can make it first.
+DWORD PrepareTarget(const Target& target) {
+  if (target.kind != TargetKind::kFolder) return ERROR_SUCCESS;
+  UniqueHandle folder;
+  return OpenJobFolder(target.folder, &folder);
+}
+
 DWORD AddPort(Monitor* monitor, const std::u16string& port) {
   switch (CheckPortName(port)) {
     case PortNameError::kNone:
@@ -170,7 +200,63 @@ DWORD AddPort(Monitor* monitor, const std::u16string& port) {
     default:
       return ERROR_INVALID_NAME;
   }
-  return monitor->ports->Add(port, DefaultTarget(*monitor));
+  const std::u16string text = DefaultTarget(*monitor);
+  DWORD result = monitor->ports->Add(port, text);
+  if (result != ERROR_SUCCESS) return result;
+  Target target;
+  result = ParseTarget(text, &target) == TargetError::kNone ? PrepareTarget(target) : ERROR_INVALID_DATA;
+  if (result != ERROR_SUCCESS) monitor->ports->Remove(port);  // no port whose folder could not be made
+  return result;
+}
+
+// Deletes the port; when it was the last to send its jobs to the monitor's own
+// folder, that folder goes too if no job file is left in it (what AddPort made, the
+// last DeletePort takes away; receipts stay).
+DWORD RemovePort(Monitor* monitor, const std::u16string& port) {
+  std::u16string text;
+  if (monitor->ports->ReadTarget(port, &text) != ERROR_SUCCESS) text.clear();
+  const DWORD removed = monitor->ports->Remove(port);
+  if (removed != ERROR_SUCCESS) return removed;
+  const std::u16string own = DefaultTarget(*monitor);
+  if (!text.empty() && !EqualsIgnoreCase(text, own)) return ERROR_SUCCESS;
+  std::vector<std::u16string> others;
+  if (monitor->ports->List(&others) != ERROR_SUCCESS) return ERROR_SUCCESS;
+  for (const std::u16string& other : others) {
+    std::u16string target;
+    if (monitor->ports->ReadTarget(other, &target) != ERROR_SUCCESS || target.empty() ||
+        EqualsIgnoreCase(target, own))
+      return ERROR_SUCCESS;
+  }
+  RemoveEmptyJobFolder(own);
+  return ERROR_SUCCESS;
+}
+
+// The port's stored target, parsed; the default folder for a port key made by hand
+// without one. ERROR_INVALID_DATA for a value that is no target (of another type,
+// too long, or text the parser refuses).
+DWORD ReadTarget(Monitor* monitor, const std::u16string& port, Target* target) {
+  std::u16string text;
+  const DWORD read = monitor->ports->ReadTarget(port, &text);
+  if (read != ERROR_SUCCESS) return read;
+  if (text.empty()) text = DefaultTarget(*monitor);
+  return ParseTarget(text, target) == TargetError::kNone ? ERROR_SUCCESS : ERROR_INVALID_DATA;
+}
+
+// Whether a port of that name exists anywhere in the spooler: this monitor's, another
+// monitor's or a built-in one ("LPT1:"), compared as the spooler compares names.
+bool SpoolerHasPort(Monitor* monitor, const std::u16string& port) {
+  if (monitor->ports->Exists(port)) return true;
+  DWORD needed = 0, count = 0;
+  if (EnumPortsW(nullptr, 1, nullptr, 0, &needed, &count) || GetLastError() != ERROR_INSUFFICIENT_BUFFER) return false;
+  std::vector<BYTE> block(needed);
+  if (!EnumPortsW(nullptr, 1, block.data(), needed, &needed, &count)) return false;
+  const std::wstring wanted = ToWide(port);
+  const auto* listed = reinterpret_cast<const PORT_INFO_1W*>(block.data());
+  for (DWORD i = 0; i < count; ++i)
+    if (listed[i].pName && CompareStringW(LOCALE_INVARIANT, NORM_IGNORECASE, listed[i].pName, -1, wanted.c_str(),
+                                          -1) == CSTR_EQUAL)
+      return true;
+  return false;
 }
 
 // ---- MONITOR2 ----
@@ -189,6 +275,8 @@ BOOL WINAPI EnumPortsFn(HANDLE hMonitor, LPWSTR, DWORD level, LPBYTE ports, DWOR
     const DWORD listed = monitor->ports->List(&listing.ports);
     if (listed != ERROR_SUCCESS) return Fail(listed);
     *needed = static_cast<DWORD>(PortInfoBytes(static_cast<int>(level), listing));
+    if (*needed == 0) return TRUE;  // no ports: nothing to fill, with or without a buffer
+    // Wine asks with no buffer first and takes the size it is told.
     if (!ports || size < *needed) return Fail(ERROR_INSUFFICIENT_BUFFER);
     const long count = PackPortInfo(static_cast<int>(level), listing, ports, size);
     if (count < 0) return Fail(ERROR_INSUFFICIENT_BUFFER);
@@ -208,26 +296,45 @@ BOOL WINAPI OpenPortFn(HANDLE hMonitor, LPWSTR name, PHANDLE handle) {
   });
 }
 
+// A job the spooler never ended leaves nothing.
 void EndJob(Port* port) {
   port->sink.reset();
   port->printer.Reset();
+}
+
+// Whether the spooler still wants the job whose last byte has come: not when it is
+// being deleted (cancelled) or restarted, nor when it has no such job any more
+// (ERROR_INVALID_PARAMETER; Wine's GetJob fails for a job it does not have without
+// setting any error). Wine hands StartDocPort job id 0, which no GetJob answers
+// (and its SetJob ignores cancelling); a job the spooler cannot be asked about
+// counts as wanted: all its bytes are there.
+bool JobStillWanted(const Port& port) {
+  if (!port.printer.get() || port.jobId == 0) return true;
+  DWORD needed = 0;
+  SetLastError(ERROR_SUCCESS);
+  if (GetJobW(port.printer.get(), port.jobId, 1, nullptr, 0, &needed)) return true;  // no status to read
+  const DWORD error = GetLastError();
+  if (error == ERROR_INVALID_PARAMETER || error == ERROR_SUCCESS) return false;
+  if (error != ERROR_INSUFFICIENT_BUFFER || needed < sizeof(JOB_INFO_1W)) return true;
+  std::vector<BYTE> block(needed);
+  if (!GetJobW(port.printer.get(), port.jobId, 1, block.data(), needed, &needed)) return true;
+  const DWORD status = reinterpret_cast<const JOB_INFO_1W*>(block.data())->Status;
+  return (status & (JOB_STATUS_DELETING | JOB_STATUS_DELETED | JOB_STATUS_RESTART)) == 0;
 }
 
 BOOL WINAPI StartDocPortFn(HANDLE hPort, LPWSTR printerName, DWORD jobId, DWORD level, LPBYTE docInfo) {
   return Guarded([&] {
     Port* port = static_cast<Port*>(hPort);
     EndJob(port);  // a job the spooler never ended
-    std::u16string text;
-    const DWORD read = port->monitor->ports->ReadTarget(port->name, &text);
-    if (read != ERROR_SUCCESS) return Fail(read);
-    if (text.empty()) text = DefaultTarget(*port->monitor);
     Target target;
-    if (ParseTarget(text, &target) != TargetError::kNone) return Fail(ERROR_INVALID_DATA);
+    const DWORD read = ReadTarget(port->monitor, port->name, &target);
+    if (read != ERROR_SUCCESS) return Fail(read);
     JobStart job;
     job.jobId = jobId;
+    job.stallMilliseconds = port->monitor->ports->WriteTimeoutMilliseconds(port->name);
     // DOC_INFO_1 and DOC_INFO_2 both start with the document's name.
     if (docInfo && (level == 1 || level == 2)) job.document = ToU16(reinterpret_cast<DOC_INFO_1W*>(docInfo)->pDocName);
-    const DWORD opened = OpenJobSink(target, job, kConnectMilliseconds, &port->sink);
+    const DWORD opened = OpenJobSink(target, job, &port->sink);
     if (opened != ERROR_SUCCESS) return Fail(opened);
     port->printer.Open(printerName);  // without it the job still goes out, unreported
     port->jobId = jobId;
@@ -244,7 +351,13 @@ BOOL WINAPI WritePortFn(HANDLE hPort, LPBYTE buffer, DWORD size, LPDWORD written
     if (size > 0 && !buffer) return Fail(ERROR_INVALID_PARAMETER);
     const DWORD result = port->sink->Write(buffer, size, &done);
     if (written) *written = done;
-    return result == ERROR_SUCCESS ? TRUE : Fail(result);
+    if (result == ERROR_SUCCESS) return TRUE;
+    // The spooler would retry the write on a connection that is gone or into a file
+    // that was thrown away; only the whole job again makes it whole. (Under Wine the
+    // job id is 0: the job just fails.)
+    if (port->sink->MustRestart() && port->printer.get() && port->jobId != 0)
+      SetJobW(port->printer.get(), port->jobId, 0, nullptr, JOB_CONTROL_RESTART);
+    return Fail(result);
   });
 }
 
@@ -258,6 +371,11 @@ BOOL WINAPI EndDocPortFn(HANDLE hPort) {
   return Guarded([&] {
     Port* port = static_cast<Port*>(hPort);
     if (!port->sink) return Fail(ERROR_INVALID_HANDLE);
+    if (!JobStillWanted(*port)) {
+      port->sink->Discard();
+      EndJob(port);
+      return TRUE;
+    }
     const DWORD finished = port->sink->Finish();
     // A port monitor, not the print processor, tells the spooler that the job left.
     if (finished == ERROR_SUCCESS && port->printer.get())
@@ -268,9 +386,7 @@ BOOL WINAPI EndDocPortFn(HANDLE hPort) {
 }
 
 BOOL WINAPI ClosePortFn(HANDLE hPort) {
-  Port* port = static_cast<Port*>(hPort);
-  EndJob(port);
-  delete port;
+  delete static_cast<Port*>(hPort);
   return TRUE;
 }
 
@@ -285,7 +401,7 @@ BOOL WINAPI AddPortExFn(HANDLE hMonitor, LPWSTR, DWORD level, LPBYTE buffer, LPW
 
 BOOL WINAPI DeletePortFn(HANDLE hMonitor, LPWSTR, HWND, LPWSTR portName) {
   return Guarded([&] {
-    const DWORD removed = static_cast<Monitor*>(hMonitor)->ports->Remove(ToU16(portName));
+    const DWORD removed = RemovePort(static_cast<Monitor*>(hMonitor), ToU16(portName));
     return removed == ERROR_SUCCESS ? TRUE : Fail(removed);
   });
 }
@@ -293,7 +409,7 @@ BOOL WINAPI DeletePortFn(HANDLE hMonitor, LPWSTR, HWND, LPWSTR portName) {
 BOOL WINAPI XcvOpenPortFn(HANDLE hMonitor, LPCWSTR object, ACCESS_MASK granted, PHANDLE handle) {
   return Guarded([&] {
     if (!handle) return Fail(ERROR_INVALID_PARAMETER);
-    *handle = new Xcv{static_cast<Monitor*>(hMonitor), ToU16(object), granted};
+    *handle = new Xcv(static_cast<Monitor*>(hMonitor), ToU16(object), granted);
     return TRUE;
   });
 }
@@ -321,7 +437,9 @@ DWORD OutputString(const std::u16string& text, BYTE* out, DWORD outSize, DWORD* 
 }
 
 // The data names the port's UI uses: the spooler's "AddPort", "DeletePort",
-// "MonitorUI" and "PortExists", and "GetTarget" / "SetTarget" on a port's handle.
+// "MonitorUI" and "PortExists", "DefaultTarget", and "GetTarget" / "SetTarget" on a
+// port's handle. GetTarget gives ERROR_INVALID_DATA for a stored value that is no
+// target, so that the dialog can offer the default in its place.
 DWORD XcvData(Xcv* xcv, const std::u16string& name, const BYTE* in, DWORD inSize, BYTE* out, DWORD outSize,
               DWORD* needed) {
   if (needed) *needed = 0;
@@ -329,22 +447,26 @@ DWORD XcvData(Xcv* xcv, const std::u16string& name, const BYTE* in, DWORD inSize
   const bool administrator = (xcv->granted & SERVER_ACCESS_ADMINISTER) != 0;
   if (name == u"MonitorUI") return OutputString(monitor->uiDll, out, outSize, needed);
   if (name == u"PortExists") {
-    const DWORD exists = monitor->ports->Exists(InputString(in, inSize)) ? 1 : 0;
+    const DWORD exists = SpoolerHasPort(monitor, InputString(in, inSize)) ? 1 : 0;
     return Output(&exists, sizeof exists, out, outSize, needed);
   }
+  if (name == u"DefaultTarget") return OutputString(DefaultTarget(*monitor), out, outSize, needed);
   if (name == u"GetTarget") {
-    std::u16string target;
-    const DWORD read = monitor->ports->ReadTarget(xcv->object, &target);
+    Target target;
+    const DWORD read = ReadTarget(monitor, xcv->object, &target);
     if (read != ERROR_SUCCESS) return read;
-    return OutputString(target.empty() ? DefaultTarget(*monitor) : target, out, outSize, needed);
+    return OutputString(FormatTarget(target), out, outSize, needed);
   }
   if (name == u"AddPort" || name == u"DeletePort" || name == u"SetTarget") {
     if (!administrator) return ERROR_ACCESS_DENIED;
     const std::u16string text = InputString(in, inSize);
     if (name == u"AddPort") return AddPort(monitor, text);
-    if (name == u"DeletePort") return monitor->ports->Remove(text);
+    if (name == u"DeletePort") return RemovePort(monitor, text);
     Target target;
     if (ParseTarget(text, &target) != TargetError::kNone) return ERROR_INVALID_DATA;
+    if (!monitor->ports->Exists(xcv->object)) return ERROR_UNKNOWN_PORT;
+    const DWORD prepared = PrepareTarget(target);
+    if (prepared != ERROR_SUCCESS) return prepared;
     return monitor->ports->WriteTarget(xcv->object, FormatTarget(target));
   }
   return ERROR_INVALID_PARAMETER;
@@ -364,7 +486,7 @@ BOOL WINAPI XcvClosePortFn(HANDLE hXcv) {
   return TRUE;
 }
 
-VOID WINAPI ShutdownFn(HANDLE hMonitor) { delete static_cast<Monitor*>(hMonitor); }
+VOID WINAPI ShutdownFn(HANDLE hMonitor) { Release(static_cast<Monitor*>(hMonitor)); }
 
 MONITOR2 MakeTable() {
   MONITOR2 table = {};

@@ -13,19 +13,20 @@ namespace monitor {
 namespace {
 
 // What the target field takes: a folder or a host with room for "tcp:", brackets and
-// a port; ParseTarget refuses what is still too long.
+// a port (a serial port is shorter); ParseTarget refuses what is still too long.
 constexpr size_t kTargetFieldChars = kMaxHostChars + 16;
 
 }  // namespace
 
 PortDialog::PortDialog(HINSTANCE module, Mode mode, UiLanguage language, std::u16string port, std::u16string target,
-                       Apply apply)
+                       Apply apply, bool storedUnusable)
     : Dialog(IDD_PORT, module),
       mode_(mode),
       language_(language),
       port_(std::move(port)),
       target_(std::move(target)),
-      apply_(std::move(apply)) {}
+      apply_(std::move(apply)),
+      storedUnusable_(storedUnusable) {}
 
 BOOL PortDialog::OnInitDialog() {
   const PortDialogTexts& texts = DialogTexts(language_);
@@ -33,7 +34,7 @@ BOOL PortDialog::OnInitDialog() {
   SetDlgItemTextA(hwnd(), IDC_PORT_LABEL, texts.portLabel);
   SetDlgItemTextA(hwnd(), IDC_TARGET_LABEL, texts.targetLabel);
   SetDlgItemTextA(hwnd(), IDC_HINT, texts.hint);
-  SetDlgItemTextA(hwnd(), IDC_ADD_HINT, mode_ == Mode::kAdd ? texts.addHint : "");
+  SetDlgItemTextA(hwnd(), IDC_NOTE, mode_ == Mode::kAdd ? texts.addHint : storedUnusable_ ? texts.unusable : "");
   SetDlgItemTextA(hwnd(), IDOK, texts.ok);
   SetDlgItemTextA(hwnd(), IDCANCEL, texts.cancel);
   SendDlgItemMessageW(hwnd(), IDC_PORT_NAME, EM_LIMITTEXT, kMaxPortNameChars, 0);

@@ -1,5 +1,6 @@
 #include "monitor/port_store_win.h"
 
+#include "monitor/monitor_names.h"
 #include "monitor/wide_win.h"
 
 namespace monitor {
@@ -7,6 +8,9 @@ namespace monitor {
 namespace {
 
 const wchar_t kTargetValue[] = L"Target";
+const wchar_t kTimeoutValue[] = L"Timeout";
+constexpr DWORD kDefaultTimeoutSeconds = 30;
+constexpr DWORD kMaxTimeoutSeconds = 300;
 // Longer than any target ParseTarget accepts; what does not fit is not ours.
 constexpr DWORD kMaxTargetChars = 512;
 
@@ -50,6 +54,7 @@ DWORD PortStore::Add(const std::u16string& port, const std::u16string& target) {
 }
 
 DWORD PortStore::Remove(const std::u16string& port) {
+  if (CheckPortName(port) != PortNameError::kNone) return ERROR_UNKNOWN_PORT;
   const LONG status = access_->Delete(ports_.get(), ToWide(port).c_str());
   return status == ERROR_FILE_NOT_FOUND ? ERROR_UNKNOWN_PORT : static_cast<DWORD>(status);
 }
@@ -60,7 +65,7 @@ bool PortStore::Exists(const std::u16string& port) const {
 }
 
 DWORD PortStore::OpenPort(const std::u16string& port, RegKey* key) const {
-  if (port.empty()) return ERROR_UNKNOWN_PORT;
+  if (CheckPortName(port) != PortNameError::kNone) return ERROR_UNKNOWN_PORT;
   HANDLE raw = nullptr;
   const LONG status = access_->Open(ports_.get(), ToWide(port).c_str(), &raw);
   if (status == ERROR_FILE_NOT_FOUND) return ERROR_UNKNOWN_PORT;
@@ -92,6 +97,19 @@ DWORD PortStore::WriteTarget(const std::u16string& port, const std::u16string& t
   const DWORD opened = OpenPort(port, &key);
   if (opened != ERROR_SUCCESS) return opened;
   return SetString(access_.get(), key.get(), target);
+}
+
+DWORD PortStore::WriteTimeoutMilliseconds(const std::u16string& port) const {
+  DWORD seconds = kDefaultTimeoutSeconds;
+  RegKey key;
+  if (OpenPort(port, &key) == ERROR_SUCCESS) {
+    DWORD value = 0, type = 0, bytes = sizeof value;
+    if (access_->QueryValue(key.get(), kTimeoutValue, &type, reinterpret_cast<BYTE*>(&value), &bytes) ==
+            ERROR_SUCCESS &&
+        type == REG_DWORD && bytes == sizeof value)
+      seconds = value < 1 ? 1 : value > kMaxTimeoutSeconds ? kMaxTimeoutSeconds : value;
+  }
+  return seconds * 1000;
 }
 
 }  // namespace monitor

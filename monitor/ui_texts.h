@@ -26,8 +26,9 @@ struct PortDialogTexts {
   const char* addCaption;
   const char* portLabel;
   const char* targetLabel;
-  const char* hint;
+  const char* hint;     // the three kinds of target, one a line
   const char* addHint;  // the add dialog only: an empty target means the default folder
+  const char* unusable;  // the configure dialog, when the stored target could not be used
   const char* ok;
   const char* cancel;
   const char* portExists;

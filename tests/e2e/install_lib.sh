@@ -387,8 +387,15 @@ restart() {
 # PrinterPorts and Windows keys when first used and leaves them, empty, when the last
 # printer goes; its shell link code makes two keys of its own. Kept on purpose:
 # C:\InstallPrinter.txt, the Install log every installation appends to.
+# In a 64-bit prefix the i686 uninstaller's spooler (Wine runs it inside the
+# uninstaller) cannot load the x86_64 port monitor (126), so the monitor's own
+# DeletePort, which takes away the empty job folder it made with the port, never runs
+# there; on 64-bit Windows the spooler service runs the x86_64 monitor.
 wine_noise() {
-  grep -vE '^[<>] system \[System\\\\CurrentControlSet\\\\Control\\\\Class\\\\' |
+  local kept='^$'
+  [ "$WINE_ARCH" = win64 ] && kept='> d \./ProgramData/Rillo-58-Series Monitor'
+  grep -vxE "$kept" |
+    grep -vE '^[<>] system \[System\\\\CurrentControlSet\\\\Control\\\\Class\\\\' |
     grep -vxE '> system \[System(\\\\[^]\\]+)*\\\\Environments\\\\Windows (NT x86|x64)\\\\Drivers\\\\Version-3\]' |
     grep -vxE '> user \[Software\\\\Microsoft\\\\Windows NT\\\\CurrentVersion\\\\(Devices|PrinterPorts|Windows)\]' |
     grep -vxE '> user \[Software\\\\Wine\\\\(FileOpenAssociations|MenuFiles)\]' |

@@ -69,7 +69,27 @@ INSTANTIATE_TEST_SUITE_P(
                     TargetCase{"C:\\a:b", TargetError::kBadCharacter, ""},
                     TargetCase{"C:\\what?", TargetError::kBadCharacter, ""},
                     TargetCase{"C:\\tab\there", TargetError::kBadCharacter, ""},
-                    TargetCase{"   ", TargetError::kEmpty, ""}),
+                    TargetCase{"   ", TargetError::kEmpty, ""},
+                    TargetCase{"com7", TargetError::kNone, "COM7"},
+                    TargetCase{"COM256:115200", TargetError::kNone, "COM256:115200"},
+                    TargetCase{"COM3:19200", TargetError::kNone, "COM3"},
+                    TargetCase{"COM257", TargetError::kBadSerial, ""},
+                    TargetCase{"COM07", TargetError::kBadSerial, ""},
+                    TargetCase{"COM1:19201", TargetError::kBadSerial, ""},
+                    TargetCase{"COM1:", TargetError::kBadSerial, ""},
+                    TargetCase{"\\\\.\\pipe\\spool", TargetError::kDevicePath, ""},
+                    TargetCase{"//?/C:/Receipts", TargetError::kDevicePath, ""},
+                    TargetCase{"\\\\.\\PhysicalDrive0", TargetError::kDevicePath, ""},
+                    TargetCase{"\\\\server\\GLOBALROOT\\x", TargetError::kDevicePath, ""},
+                    TargetCase{"C:\\CON", TargetError::kReservedName, ""},
+                    TargetCase{"C:\\Receipts\\nul .txt\\x", TargetError::kReservedName, ""},
+                    TargetCase{"C:\\Jobs\\Lpt9", TargetError::kReservedName, ""},
+                    TargetCase{"C:\\Jobs\\COM10", TargetError::kNone, "C:\\Jobs\\COM10"},
+                    TargetCase{"C:\\Receipts\\..\\Windows", TargetError::kBadStep, ""},
+                    TargetCase{"C:\\Receipts\\.\\x", TargetError::kBadStep, ""},
+                    TargetCase{"C:\\Receipts.", TargetError::kBadStep, ""},
+                    TargetCase{"C:\\a\\\\b", TargetError::kBadStep, ""},
+                    TargetCase{"\\\\server\\..\\x", TargetError::kBadStep, ""}),
     [](const testing::TestParamInfo<TargetCase>& info) {
       std::string name = std::to_string(info.index) + "_";
       for (const char* c = info.param.text; *c; ++c)
@@ -88,11 +108,31 @@ TEST(TargetParsing, LimitsAreTheLengthsThatFitMaxPath) {
   EXPECT_LE(kMaxFolderChars + 1 + kMaxJobFileChars, 259u);
 }
 
+TEST(TargetParsing, FolderSplitsIntoRootAndSteps) {
+  FolderSteps split = SplitFolder(u"C:\\ProgramData\\Shop Monitor");
+  EXPECT_EQ(Narrow(split.root), "C:\\");
+  ASSERT_EQ(split.steps.size(), 2u);
+  EXPECT_EQ(Narrow(split.steps[0]), "ProgramData");
+  EXPECT_EQ(Narrow(split.steps[1]), "Shop Monitor");
+  split = SplitFolder(u"\\\\server\\share\\jobs");
+  EXPECT_EQ(Narrow(split.root), "\\\\server\\share");
+  ASSERT_EQ(split.steps.size(), 1u);
+  EXPECT_EQ(Narrow(split.steps[0]), "jobs");
+  EXPECT_TRUE(SplitFolder(u"\\\\server\\share").steps.empty());
+  EXPECT_TRUE(SplitFolder(u"C:\\").steps.empty());
+}
+
 TEST(JobFile, NameCarriesTimeJobAndDocument) {
   const JobStamp stamp = {2024, 1, 31, 14, 25, 1};
   EXPECT_EQ(Narrow(JobFileName(stamp, 12, u"Receipt", 1)), "20240131-142501-job12-Receipt.prn");
   EXPECT_EQ(Narrow(JobFileName(stamp, 12, u"Receipt", 2)), "20240131-142501-job12-Receipt (2).prn");
   EXPECT_EQ(Narrow(JobFileName(stamp, 4294967295u, u" ..", 1)), "20240131-142501-job4294967295.prn");
+}
+
+TEST(JobFile, TemporaryNameIsNoJobsName) {
+  const JobStamp stamp = {2024, 1, 31, 14, 25, 1};
+  EXPECT_EQ(Narrow(TemporaryJobFileName(stamp, 12, 0xBEEF)), "~20240131-142501-job12-0000beef.part");
+  EXPECT_LE(TemporaryJobFileName(stamp, 4294967295u, 0xFFFFFFFFu).size(), kMaxJobFileChars);
 }
 
 TEST(JobFile, LongestNameIsTheLimit) {
@@ -111,6 +151,13 @@ TEST(JobFile, SanitisingKeepsWholeCharactersAndNothingForbidden) {
   EXPECT_EQ(SanitizeNamePart(std::u16string(u"a") + char16_t(0xDC00) + u"b" + char16_t(0xD800), 64), u"a_b_");
   // Cut first, then trimmed: no trailing dot survives the cut.
   EXPECT_EQ(Narrow(SanitizeNamePart(u"abc. def", 4)), "abc");
+  // A right-to-left override would show "Receipt\u202Efdp.exe" as "Receiptexe.pdf";
+  // zero-width and other format characters (an invisible tag, U+E0041, among them)
+  // go, C1 controls and line separators become '_'.
+  EXPECT_EQ(Narrow(SanitizeNamePart(u"Receipt\u202Efdp.exe", 64)), "Receiptfdp.exe");
+  EXPECT_EQ(Narrow(SanitizeNamePart(u"\uFEFFa\u200Bb\u200D\u2066c\u00AD" + std::u16string(u"\U000E0041") + u"d", 64)),
+            "abcd");
+  EXPECT_EQ(Narrow(SanitizeNamePart(u"a\u0085b\u2028c", 64)), "a_b_c");
 }
 
 TEST(PortInfo, LevelTwoFillsExactlyTheSizeItAsksFor) {
@@ -159,6 +206,7 @@ TEST(MonitorNames, PortNamesAreOneRegistryKey) {
   EXPECT_EQ(CheckPortName(u"Rillo-58-Series PORT:"), PortNameError::kNone);
   EXPECT_EQ(CheckPortName(u""), PortNameError::kEmpty);
   EXPECT_EQ(CheckPortName(u"A\\B"), PortNameError::kBadCharacter);
+  EXPECT_EQ(CheckPortName(u"LPT1:,LPT2:"), PortNameError::kBadCharacter) << "a printer's port list is comma-separated";
   EXPECT_EQ(CheckPortName(std::u16string(kMaxPortNameChars, u'p')), PortNameError::kNone);
   EXPECT_EQ(CheckPortName(std::u16string(kMaxPortNameChars + 1, u'p')), PortNameError::kTooLong);
 }

@@ -2,11 +2,14 @@
 // architecture (the plain files in build/win32, the ".x64" ones in build/win64),
 // copied into the system folder under a name of the test's own and registered with
 // Wine's spooler as the setup program registers them. Through the spooler: add,
-// list, configure and delete a port. In process, initialised with a MONITORINIT of
-// the test's: jobs of ESC/POS bytes into a folder and to a loopback TCP listener,
-// a refused connection and the registry layout through both ways of reaching it.
-// The UI's port dialog, in the installation's language, through the spooler's
-// AddPort and ConfigurePort.
+// list, configure and delete a port, and which ports exist. In process, initialised
+// with a MONITORINIT of the test's: jobs of ESC/POS bytes into a folder and to a
+// loopback TCP listener, jobs that leave no file (cancelled, never ended), a
+// connection that stops taking bytes, a refused connection, what a caller without
+// SERVER_ACCESS_ADMINISTER may not do, a monitor without ports, handles that outlive
+// Shutdown, and the registry layout through both ways of reaching it. The UI's port
+// dialog, in the installation's language, through the spooler's AddPort and
+// ConfigurePort, also for a port whose stored target is unusable.
 #include <gtest/gtest.h>
 #include <winsock2.h>
 #include <ws2tcpip.h>
@@ -14,6 +17,7 @@
 #include <winspool.h>
 #include <winsplp.h>
 #include <shlobj.h>
+#include <aclapi.h>
 
 #include <algorithm>
 #include <cstddef>
@@ -79,6 +83,16 @@ class Xcv {
     if (output) *output = answer;
     return status;
   }
+  // The monitor's answer to "PortExists" (-1 when the call failed).
+  int PortExists(const std::wstring& port) {
+    DWORD exists = 7, needed = 0, status = 0;
+    BYTE* in = reinterpret_cast<BYTE*>(const_cast<wchar_t*>(port.c_str()));
+    if (!XcvDataW(handle_, L"PortExists", in, static_cast<DWORD>((port.size() + 1) * sizeof(wchar_t)),
+                  reinterpret_cast<BYTE*>(&exists), sizeof exists, &needed, &status) ||
+        status != 0)
+      return -1;
+    return static_cast<int>(exists);
+  }
 
  private:
   HANDLE handle_ = nullptr;
@@ -143,8 +157,16 @@ TEST_F(MonitorTest, SpoolerAddsListsConfiguresAndDeletesAPort) {
   EXPECT_EQ(monitor.Call(L"AddPort", kTag + L"Xcv:"), 0u);
   EXPECT_EQ(monitor.Call(L"AddPort", kTag + L"Xcv:"), static_cast<DWORD>(ERROR_ALREADY_EXISTS));
   EXPECT_EQ(monitor.Call(L"AddPort", L"no\\backslash"), static_cast<DWORD>(ERROR_INVALID_NAME));
+  EXPECT_EQ(monitor.Call(L"AddPort", kTag + L"A:," + kTag + L"B:"), static_cast<DWORD>(ERROR_INVALID_NAME))
+      << "a printer's port field is a comma-separated list";
   EXPECT_EQ(PortsOf(kMonitor).size(), 2u);
   EXPECT_EQ(monitor.Call(L"DeletePort", kTag + L"Xcv:"), 0u);
+  // Whether a name is taken asks the whole spooler: Wine's built-in "FILE:" port
+  // (another monitor's) counts, in any case, as the monitor's own do.
+  EXPECT_EQ(monitor.PortExists(port), 1);
+  EXPECT_EQ(monitor.PortExists(L"file:"), 1);
+  EXPECT_EQ(monitor.PortExists(kTag + L"Xcv:"), 0) << "deleted";
+  EXPECT_EQ(monitor.PortExists(L""), 0);
 
   // A new port sends its jobs into a folder named after the monitor.
   Xcv configure(L",XcvPort " + port, true);
@@ -234,9 +256,7 @@ class Instance {
         reinterpret_cast<InitializeFn>(reinterpret_cast<void*>(GetProcAddress(dll, "InitializePrintMonitor2")));
     if (initialize) table_ = initialize(&init_, &handle_);
   }
-  ~Instance() {
-    if (table_) table_->pfnShutdown(handle_);
-  }
+  ~Instance() { Shutdown(); }
   Instance(const Instance&) = delete;
   Instance& operator=(const Instance&) = delete;
 
@@ -250,20 +270,49 @@ class Instance {
     return table_->pfnAddPortEx(handle_, nullptr, 1, reinterpret_cast<BYTE*>(&info), &monitor[0]);
   }
   DWORD SetTarget(const std::wstring& port, const std::wstring& target) {
-    HANDLE xcv = nullptr;
-    if (!table_->pfnXcvOpenPort(handle_, port.c_str(), SERVER_ACCESS_ADMINISTER, &xcv)) return GetLastError();
-    DWORD needed = 0;
-    const DWORD status = table_->pfnXcvDataPort(xcv, L"SetTarget", reinterpret_cast<BYTE*>(const_cast<wchar_t*>(target.c_str())),
-                                                static_cast<DWORD>((target.size() + 1) * sizeof(wchar_t)), nullptr, 0,
-                                                &needed);
+    HANDLE xcv = OpenXcv(port, SERVER_ACCESS_ADMINISTER);
+    if (!xcv) return GetLastError();
+    const DWORD status = XcvData(xcv, L"SetTarget", target);
     table_->pfnXcvClosePort(xcv);
     return status;
+  }
+  // A configuration handle on object (a port's name, or the monitor's) with the
+  // access the spooler would have granted; null when refused.
+  HANDLE OpenXcv(const std::wstring& object, ACCESS_MASK granted) {
+    HANDLE xcv = nullptr;
+    return table_->pfnXcvOpenPort(handle_, object.c_str(), granted, &xcv) ? xcv : nullptr;
+  }
+  DWORD XcvData(HANDLE xcv, const wchar_t* name, const std::wstring& input, std::wstring* output = nullptr) {
+    wchar_t answer[512] = {};
+    DWORD needed = 0;
+    const DWORD status = table_->pfnXcvDataPort(
+        xcv, name, reinterpret_cast<BYTE*>(const_cast<wchar_t*>(input.c_str())),
+        static_cast<DWORD>((input.size() + 1) * sizeof(wchar_t)), reinterpret_cast<BYTE*>(answer), sizeof answer - 2,
+        &needed);
+    if (output) *output = answer;
+    return status;
+  }
+  // The ports EnumPorts lists at level 1, asked as Wine asks: no buffer first.
+  std::vector<std::wstring> Ports() {
+    std::vector<std::wstring> names;
+    DWORD needed = 0, count = 0;
+    if (table_->pfnEnumPorts(handle_, nullptr, 1, nullptr, 0, &needed, &count)) return names;
+    std::vector<BYTE> block(needed);
+    if (!table_->pfnEnumPorts(handle_, nullptr, 1, block.data(), needed, &needed, &count)) return names;
+    for (DWORD i = 0; i < count; ++i) names.push_back(reinterpret_cast<PORT_INFO_1W*>(block.data())[i].pName);
+    return names;
+  }
+  // What the spooler does when it is done with the monitor.
+  void Shutdown() {
+    if (table_ && !shutDown_) table_->pfnShutdown(handle_);
+    shutDown_ = true;
   }
 
  private:
   MONITORINIT init_ = {};
   HANDLE handle_ = nullptr;
   const MONITOR2* table_ = nullptr;
+  bool shutDown_ = false;
 };
 
 // A few KB of what a receipt printer gets: initialise, text lines, a raster image,
@@ -419,20 +468,29 @@ TEST_F(InProcess, JobsBecomeFilesInAFolderMadeForThem) {
 // arrives until the sender ends the stream. It answers once, as a printer answers a
 // status request in a job: the monitor must read that before it closes, or the
 // connection is reset.
+// A socket listening on a free loopback port (WSAStartup done; the caller's
+// WSACleanup), its port in *port (0 when that failed); receiveBuffer, when given,
+// is the receive buffer every accepted connection gets.
+SOCKET ListenOnLoopback(int* port, int receiveBuffer = 0) {
+  WSADATA data;
+  WSAStartup(MAKEWORD(2, 2), &data);
+  const SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+  if (receiveBuffer > 0)
+    setsockopt(s, SOL_SOCKET, SO_RCVBUF, reinterpret_cast<const char*>(&receiveBuffer), sizeof receiveBuffer);
+  sockaddr_in address = {};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  int length = sizeof address;
+  *port = 0;
+  if (bind(s, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 && listen(s, 1) == 0 &&
+      getsockname(s, reinterpret_cast<sockaddr*>(&address), &length) == 0)
+    *port = ntohs(address.sin_port);
+  return s;
+}
+
 class Listener {
  public:
-  Listener() {
-    WSADATA data;
-    WSAStartup(MAKEWORD(2, 2), &data);
-    socket_ = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-    sockaddr_in address = {};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    int length = sizeof address;
-    if (bind(socket_, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 && listen(socket_, 1) == 0 &&
-        getsockname(socket_, reinterpret_cast<sockaddr*>(&address), &length) == 0)
-      port_ = ntohs(address.sin_port);
-  }
+  Listener() { socket_ = ListenOnLoopback(&port_); }
   ~Listener() {
     closesocket(socket_);
     if (thread_) WaitForSingleObject(thread_.get(), 10000);
@@ -505,12 +563,307 @@ TEST_F(InProcess, RefusedConnectionFailsTheJobWithItsError) {
   EXPECT_TRUE(monitor->pfnDeletePort(monitor.handle(), nullptr, nullptr, const_cast<wchar_t*>(port.c_str())));
 }
 
+TEST_F(InProcess, WithoutAdministerNothingIsAddedOrDeletedAndNoNameDeletesThePortsKey) {
+  const MONITORREG wine = WineLikeRegistry();
+  Instance monitor(dll_.get(), &wine, nullptr);
+  ASSERT_TRUE(monitor);
+  // No ports: EnumPorts succeeds with nothing, needing nothing, buffer or not.
+  for (DWORD level = 1; level <= 2; ++level) {
+    DWORD needed = 5, count = 5;
+    EXPECT_TRUE(monitor->pfnEnumPorts(monitor.handle(), nullptr, level, nullptr, 0, &needed, &count)) << level;
+    EXPECT_EQ(needed, 0u);
+    EXPECT_EQ(count, 0u);
+  }
+  const std::wstring port = kTag + L"Guarded:";
+  HANDLE user = monitor.OpenXcv(kMonitor, SERVER_ACCESS_ENUMERATE);
+  ASSERT_NE(user, nullptr);
+  EXPECT_EQ(monitor.XcvData(user, L"AddPort", port), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+  EXPECT_TRUE(monitor.Ports().empty());
+  ASSERT_TRUE(monitor.AddPort(port));
+  EXPECT_EQ(monitor.XcvData(user, L"DeletePort", port), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+  EXPECT_EQ(monitor.Ports(), std::vector<std::wstring>{port});
+
+  // Handles the spooler still holds keep working after Shutdown, until closed.
+  HANDLE handle = nullptr;
+  std::wstring name = port;
+  ASSERT_TRUE(monitor->pfnOpenPort(monitor.handle(), &name[0], &handle));
+  HANDLE admin = monitor.OpenXcv(port, SERVER_ACCESS_ADMINISTER);
+  ASSERT_NE(admin, nullptr);
+  monitor.Shutdown();
+  std::wstring target;
+  EXPECT_EQ(monitor.XcvData(admin, L"GetTarget", L"", &target), 0u);
+  EXPECT_EQ(target, CommonAppData() + L"\\" + kMonitor);
+  const std::wstring ownFolder = CommonAppData() + L"\\" + kMonitor;
+  EXPECT_NE(GetFileAttributesW(ownFolder.c_str()), INVALID_FILE_ATTRIBUTES) << "made with the port";
+  EXPECT_EQ(monitor.XcvData(admin, L"DeletePort", port), 0u);
+  EXPECT_EQ(GetFileAttributesW(ownFolder.c_str()), INVALID_FILE_ATTRIBUTES) << "empty, and no port sends jobs there";
+  EXPECT_EQ(monitor.XcvData(user, L"AddPort", port), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+  EXPECT_TRUE(monitor->pfnClosePort(handle));
+  EXPECT_TRUE(monitor->pfnXcvClosePort(admin));
+  EXPECT_TRUE(monitor->pfnXcvClosePort(user));
+
+  // An empty name deletes no port, and never the "Ports" key itself, which then has
+  // no subkey that would keep it.
+  Instance again(dll_.get(), &wine, nullptr);
+  ASSERT_TRUE(again);
+  EXPECT_TRUE(again.Ports().empty());
+  std::wstring empty;
+  EXPECT_FALSE(again->pfnDeletePort(again.handle(), nullptr, nullptr, &empty[0]));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_UNKNOWN_PORT));
+  HKEY ports = nullptr;
+  EXPECT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, (kMonitorsKey + kMonitor + L"\\Ports").c_str(), 0, KEY_READ, &ports), 0);
+  if (ports) RegCloseKey(ports);
+}
+
+// The folder's files, names only.
+std::vector<std::wstring> NamesIn(const std::wstring& folder) {
+  std::vector<std::wstring> names;
+  WIN32_FIND_DATAW found;
+  HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return names;
+  do {
+    if (std::wstring(found.cFileName) != L"." && std::wstring(found.cFileName) != L"..") names.push_back(found.cFileName);
+  } while (FindNextFileW(search, &found));
+  FindClose(search);
+  return names;
+}
+
+// Whether the file's DACL lets Everyone or Users at it (a null DACL lets everyone).
+bool OpenToUsers(const std::wstring& path) {
+  PACL dacl = nullptr;
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  if (GetNamedSecurityInfoW(path.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &dacl, nullptr,
+                            &descriptor) != ERROR_SUCCESS)
+    return true;
+  bool open = dacl == nullptr;
+  SID_IDENTIFIER_AUTHORITY world = SECURITY_WORLD_SID_AUTHORITY, nt = SECURITY_NT_AUTHORITY;
+  PSID everyone = nullptr, users = nullptr;
+  AllocateAndInitializeSid(&world, 1, SECURITY_WORLD_RID, 0, 0, 0, 0, 0, 0, 0, &everyone);
+  AllocateAndInitializeSid(&nt, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_USERS, 0, 0, 0, 0, 0, 0, &users);
+  for (DWORD i = 0; dacl && i < dacl->AceCount; ++i) {
+    ACCESS_ALLOWED_ACE* ace = nullptr;
+    if (!GetAce(dacl, i, reinterpret_cast<void**>(&ace)) || ace->Header.AceType != ACCESS_ALLOWED_ACE_TYPE) continue;
+    PSID sid = &ace->SidStart;
+    if (EqualSid(sid, everyone) || EqualSid(sid, users)) open = true;
+  }
+  FreeSid(everyone);
+  FreeSid(users);
+  LocalFree(descriptor);
+  return open;
+}
+
+// A printer in the spooler to ask about jobs (on Wine's "FILE:" port, a driver of
+// placeholder files), and a job the spooler has for it.
+class SpoolerJob {
+ public:
+  SpoolerJob() : name_(kTag + L" Job Printer"), driver_(kTag + L" Job Driver") {
+    std::wstring environment = OwnEnvironment(), driverPath = L"UNIDRV.dll", data = L"job.gpd", config = L"UNIDRVUI.dll";
+    DRIVER_INFO_3W driver = {};
+    driver.cVersion = 3;
+    driver.pName = &driver_[0];
+    driver.pEnvironment = &environment[0];
+    driver.pDriverPath = &driverPath[0];
+    driver.pDataFile = &data[0];
+    driver.pConfigFile = &config[0];
+    if (!AddPrinterDriverW(nullptr, 3, reinterpret_cast<BYTE*>(&driver))) return;
+    std::wstring filePort = L"FILE:", processor = L"WinPrint", datatype = L"RAW";
+    PRINTER_INFO_2W info = {};
+    info.pPrinterName = &name_[0];
+    info.pPortName = &filePort[0];
+    info.pDriverName = &driver_[0];
+    info.pPrintProcessor = &processor[0];
+    info.pDatatype = &datatype[0];
+    const HANDLE added = AddPrinterW(nullptr, 2, reinterpret_cast<BYTE*>(&info));
+    if (added) ClosePrinter(added);
+    if (!OpenPrinterW(&name_[0], &printer_, nullptr)) return;
+    std::wstring document = L"Spooled", output = Wide(scratch_.File("spooled.bin"));
+    DOC_INFO_1W doc = {&document[0], &output[0], &datatype[0]};
+    jobId_ = StartDocPrinterW(printer_, 1, reinterpret_cast<BYTE*>(&doc));
+  }
+  ~SpoolerJob() {
+    if (jobId_) EndDocPrinter(printer_);
+    if (printer_) {
+      DeletePrinter(printer_);
+      ClosePrinter(printer_);
+    }
+    std::wstring environment = OwnEnvironment();
+    DeletePrinterDriverW(nullptr, &environment[0], &driver_[0]);
+  }
+  SpoolerJob(const SpoolerJob&) = delete;
+  SpoolerJob& operator=(const SpoolerJob&) = delete;
+
+  std::wstring& name() { return name_; }
+  DWORD jobId() const { return jobId_; }
+
+ private:
+  std::wstring name_, driver_;
+  win_support::ScratchDir scratch_;
+  HANDLE printer_ = nullptr;
+  DWORD jobId_ = 0;
+};
+
+TEST_F(InProcess, OnlyAWholeJobTheSpoolerStillWantsLeavesAFile) {
+  const MONITORREG wine = WineLikeRegistry();
+  Instance monitor(dll_.get(), &wine, nullptr);
+  ASSERT_TRUE(monitor);
+  const std::wstring port = kTag + L"Whole:";
+  ASSERT_TRUE(monitor.AddPort(port));
+  win_support::ScratchDir scratch;
+  const std::wstring folder = Wide(scratch.path()) + L"\\jobs";
+  TakeFiles(folder);  // left by a failed run of a process with the same id
+  ASSERT_EQ(monitor.SetTarget(port, folder), 0u);
+  const DWORD made = GetFileAttributesW(folder.c_str());
+  EXPECT_TRUE(made != INVALID_FILE_ATTRIBUTES && (made & FILE_ATTRIBUTE_DIRECTORY)) << "made when the target was set";
+  SpoolerJob spooled;
+  ASSERT_NE(spooled.jobId(), 0u);
+  const std::string job = EscPosJob();
+  std::wstring name = port;
+  DOC_INFO_1W info = {const_cast<wchar_t*>(L"Receipt"), nullptr, nullptr};
+  auto start = [&](DWORD jobId, HANDLE* handle) {
+    ASSERT_TRUE(monitor->pfnOpenPort(monitor.handle(), &name[0], handle));
+    ASSERT_TRUE(monitor->pfnStartDocPort(*handle, &spooled.name()[0], jobId, 1, reinterpret_cast<BYTE*>(&info)));
+    DWORD written = 0;
+    ASSERT_TRUE(monitor->pfnWritePort(*handle, reinterpret_cast<BYTE*>(const_cast<char*>(job.data())),
+                                      static_cast<DWORD>(job.size()), &written));
+    EXPECT_EQ(written, job.size());
+  };
+
+  // A job the spooler has: while it comes, its file has a name no reader takes for
+  // a job's; at its end, its own, with a DACL that keeps users out.
+  HANDLE handle = nullptr;
+  start(spooled.jobId(), &handle);
+  std::vector<std::wstring> names = NamesIn(folder);
+  ASSERT_EQ(names.size(), 1u);
+  EXPECT_TRUE(names[0][0] == L'~' && names[0].size() > 5 && names[0].compare(names[0].size() - 5, 5, L".part") == 0)
+      << names[0].c_str();
+  EXPECT_TRUE(monitor->pfnEndDocPort(handle)) << GetLastError();
+  EXPECT_TRUE(monitor->pfnClosePort(handle));
+  names = NamesIn(folder);
+  ASSERT_EQ(names.size(), 1u);
+  const std::wstring kept = names[0];
+  EXPECT_TRUE(LooksLikeJobFile(kept, L"-job" + std::to_wstring(spooled.jobId()) + L"-Receipt.prn")) << kept.c_str();
+  EXPECT_EQ(win_support::ReadAll(scratch.path() + "\\jobs\\" + std::string(kept.begin(), kept.end())), job);
+  EXPECT_FALSE(OpenToUsers(folder + L"\\" + kept));
+  EXPECT_FALSE(OpenToUsers(folder));
+
+  // A job the spooler no longer has ends without a file. (Windows marks a cancelled
+  // job JOB_STATUS_DELETING until the port lets go of it; Wine's SetJob ignores
+  // cancelling, so the test names a job id the spooler never gave, for which Wine's
+  // GetJob fails as for a deleted job, though without setting an error.)
+  start(spooled.jobId() + 1000, &handle);
+  EXPECT_EQ(NamesIn(folder).size(), 2u);
+  EXPECT_TRUE(monitor->pfnEndDocPort(handle)) << "nothing to report for a job that is gone";
+  EXPECT_TRUE(monitor->pfnClosePort(handle));
+  EXPECT_EQ(NamesIn(folder), std::vector<std::wstring>{kept});
+  // A job the spooler never ends (the port closed, or the next job started first).
+  start(spooled.jobId(), &handle);
+  EXPECT_TRUE(monitor->pfnStartDocPort(handle, &spooled.name()[0], spooled.jobId(), 1, reinterpret_cast<BYTE*>(&info)));
+  EXPECT_TRUE(monitor->pfnClosePort(handle));
+  EXPECT_EQ(NamesIn(folder), std::vector<std::wstring>{kept});
+  TakeFiles(folder);
+  EXPECT_TRUE(monitor->pfnDeletePort(monitor.handle(), nullptr, nullptr, const_cast<wchar_t*>(port.c_str())));
+}
+
+// A printer that takes a connection and then stops reading (out of paper): a small
+// receive buffer, nothing read until Drain, which then reads until the connection
+// ends and tells how it ended.
+class StalledPrinter {
+ public:
+  StalledPrinter() {
+    socket_ = ListenOnLoopback(&port_, 4096);
+    drain_.Reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    thread_.Reset(CreateThread(nullptr, 0, &StalledPrinter::Run, this, 0, nullptr));
+  }
+  ~StalledPrinter() {
+    SetEvent(drain_.get());
+    closesocket(socket_);
+    WaitForSingleObject(thread_.get(), 10000);
+    WSACleanup();
+  }
+  StalledPrinter(const StalledPrinter&) = delete;
+  StalledPrinter& operator=(const StalledPrinter&) = delete;
+
+  int port() const { return port_; }
+  // Reads what is left; true when the connection ended within 10 s.
+  bool Drain() {
+    SetEvent(drain_.get());
+    return WaitForSingleObject(thread_.get(), 10000) == WAIT_OBJECT_0;
+  }
+
+ private:
+  static DWORD WINAPI Run(void* self) {
+    auto* printer = static_cast<StalledPrinter*>(self);
+    SOCKET client = accept(printer->socket_, nullptr, nullptr);
+    if (client == INVALID_SOCKET) return 1;
+    WaitForSingleObject(printer->drain_.get(), INFINITE);
+    char chunk[65536];
+    while (recv(client, chunk, sizeof chunk, 0) > 0) {
+    }
+    closesocket(client);
+    return 0;
+  }
+
+  SOCKET socket_ = INVALID_SOCKET;
+  int port_ = 0;
+  UniqueHandle drain_, thread_;
+};
+
+TEST_F(InProcess, ConnectionThatStopsTakingBytesIsDroppedAndTheJobFails) {
+  const MONITORREG wine = WineLikeRegistry();
+  Instance monitor(dll_.get(), &wine, nullptr);
+  ASSERT_TRUE(monitor);
+  const std::wstring port = kTag + L"Stalled:";
+  ASSERT_TRUE(monitor.AddPort(port));
+  StalledPrinter printer;
+  ASSERT_NE(printer.port(), 0);
+  ASSERT_EQ(monitor.SetTarget(port, L"tcp:127.0.0.1:" + std::to_wstring(printer.port())), 0u);
+  // The port's "Timeout", in seconds, shortened for the test.
+  HKEY key = nullptr;
+  ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, (kMonitorsKey + kMonitor + L"\\Ports\\" + port).c_str(), 0, KEY_SET_VALUE,
+                          &key),
+            0);
+  const DWORD seconds = 1;
+  RegSetValueExW(key, L"Timeout", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&seconds), sizeof seconds);
+  RegCloseKey(key);
+
+  HANDLE handle = nullptr;
+  std::wstring name = port;
+  ASSERT_TRUE(monitor->pfnOpenPort(monitor.handle(), &name[0], &handle));
+  DOC_INFO_1W info = {const_cast<wchar_t*>(L"Receipt"), nullptr, nullptr};
+  ASSERT_TRUE(monitor->pfnStartDocPort(handle, const_cast<wchar_t*>(L"No Such Printer"), 5, 1,
+                                       reinterpret_cast<BYTE*>(&info)));
+  // Megabytes until the connection's buffers are full and a write stalls.
+  std::vector<BYTE> block(1 << 20, 0x1B);
+  DWORD error = 0, written = 0, stalled = 0;
+  for (int i = 0; i < 256 && error == 0; ++i) {
+    const DWORD before = GetTickCount();
+    if (!monitor->pfnWritePort(handle, block.data(), static_cast<DWORD>(block.size()), &written)) {
+      error = GetLastError();
+      stalled = GetTickCount() - before;
+    }
+  }
+  EXPECT_EQ(error, static_cast<DWORD>(WSAETIMEDOUT));
+  EXPECT_GE(stalled, 900u) << "the port's timeout, 1 s";
+  EXPECT_LT(stalled, 10000u);
+  // The connection is gone: the spooler's retry fails at once, and so does the end.
+  const DWORD before = GetTickCount();
+  EXPECT_FALSE(monitor->pfnWritePort(handle, block.data(), 100, &written));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(WSAETIMEDOUT));
+  EXPECT_EQ(written, 0u);
+  EXPECT_LT(GetTickCount() - before, 500u);
+  EXPECT_FALSE(monitor->pfnEndDocPort(handle));
+  EXPECT_TRUE(printer.Drain()) << "the printer's side of the connection did not end";
+  EXPECT_TRUE(monitor->pfnClosePort(handle));
+  EXPECT_TRUE(monitor->pfnDeletePort(monitor.handle(), nullptr, nullptr, const_cast<wchar_t*>(port.c_str())));
+}
+
 // ---- The port dialog ----
 
 struct DialogCase {
   const char* language;  // the installation record's "Language"
   bool add;              // AddPort (a new port) or ConfigurePort (an existing one)
   const char* caption;
+  bool unusable;  // the port's stored target a DWORD, not a string
 };
 
 class PortDialog : public MonitorTest, public testing::WithParamInterface<DialogCase> {};
@@ -553,6 +906,15 @@ TEST_P(PortDialog, ShowsTheInstallationsLanguageAndSetsTheTarget) {
   if (!c.add) {
     ASSERT_TRUE(AddPortExW(nullptr, 1, reinterpret_cast<BYTE*>(&info), &name[0]));
   }
+  if (c.unusable) {
+    HKEY key = nullptr;
+    ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, (kMonitorsKey + kMonitor + L"\\Ports\\" + port).c_str(), 0,
+                            KEY_SET_VALUE, &key),
+              0);
+    const DWORD number = 9100;
+    RegSetValueExW(key, L"Target", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number), sizeof number);
+    RegCloseKey(key);
+  }
   // The installation record of printer "<tag>", whose UI DLL is "<tag>MonUI.dll".
   HKEY record = nullptr;
   const std::wstring recordKey = L"SOFTWARE\\" + kTag;
@@ -578,7 +940,13 @@ TEST_P(PortDialog, ShowsTheInstallationsLanguageAndSetsTheTarget) {
     EXPECT_EQ(std::wstring(text), L"") << "empty: the monitor's own folder";
     SetDlgItemTextW(dialog, IDC_PORT_NAME, port.c_str());
   } else {
-    EXPECT_EQ(std::wstring(text), CommonAppData() + L"\\" + kMonitor) << "the new port's folder";
+    // The new port's folder, or in place of a stored value that is no target, the
+    // default with a line that says so.
+    EXPECT_EQ(std::wstring(text), CommonAppData() + L"\\" + kMonitor);
+    char note[256] = {};
+    GetDlgItemTextA(dialog, IDC_NOTE, note, sizeof note);
+    EXPECT_EQ(std::string(note),
+              c.unusable ? "The stored target could not be used: the monitor's own folder is shown instead." : "");
   }
   SetDlgItemTextA(dialog, IDC_TARGET, "tcp:[::1]:9101");
   SendMessageA(dialog, WM_COMMAND, IDOK, 0);
@@ -603,10 +971,12 @@ TEST_P(PortDialog, ShowsTheInstallationsLanguageAndSetsTheTarget) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Languages, PortDialog,
-                         testing::Values(DialogCase{"English", true, "Add a port"},
-                                         DialogCase{"Chinese", false, "端口设置"}),
+                         testing::Values(DialogCase{"English", true, "Add a port", false},
+                                         DialogCase{"Chinese", false, "端口设置", false},
+                                         DialogCase{"English", false, "Port settings", true}),
                          [](const testing::TestParamInfo<DialogCase>& info) {
-                           return std::string(info.param.language) + (info.param.add ? "Add" : "Configure");
+                           return std::string(info.param.language) + (info.param.add ? "Add" : "Configure") +
+                                  (info.param.unusable ? "Unusable" : "");
                          });
 
 }  // namespace
