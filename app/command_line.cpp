@@ -72,6 +72,17 @@ Parsed ParseOption(const char*& p, SetupOptions& options, bool whole) {
     options.noDefault = true;
   } else if (!hasValue && EqualsUpper(name, "ADD")) {
     options.addAnother = true;
+  } else if (!hasValue && EqualsUpper(name, "NORESTART")) {
+    options.noRestart = true;
+  } else if (!hasValue && EqualsUpper(name, "TESTPRINT")) {
+    options.testPrint = true;
+  } else if (hasValue && EqualsUpper(name, "TARGET")) {
+    options.target = value();
+    options.hasTarget = true;
+    if (options.target.empty()) {
+      options.error = "/TARGET needs a target: tcp:HOST[:PORT], COMn[:BAUD] or a folder";
+      return Parsed::kRefused;
+    }
   } else if (hasValue && EqualsUpper(name, "LANG")) {
     const std::string language = value();
     if (EqualsUpper(language, "CN")) {
@@ -112,6 +123,10 @@ Parsed ParseOption(const char*& p, SetupOptions& options, bool whole) {
 SetupOptions ParseSetupCommandLine(const char* arguments) {
   SetupOptions options;
   const char* p = arguments ? arguments : "";
+  // A refused option does not end the parse: /S and /LOG= anywhere on the line still
+  // count, so that an unattended run never waits on a message box nobody sees. The
+  // first refusal is the one reported.
+  std::string firstError;
   for (;;) {
     while (IsBlank(*p)) ++p;
     if (*p == '\0') break;
@@ -130,31 +145,54 @@ SetupOptions ParseSetupCommandLine(const char* arguments) {
     } else {
       parsed = ParseOption(p, options, false);
     }
-    if (parsed == Parsed::kRefused) return options;
+    if (parsed == Parsed::kRefused) {
+      if (firstError.empty()) firstError = options.error;
+      options.error.clear();
+      while (*p != '\0' && !IsBlank(*p)) ++p;  // the rest of the refused word
+      continue;
+    }
     if (parsed == Parsed::kEnd) break;
   }
+  options.error = firstError;
   return options;
 }
 
 const char* SetupUsage(int languageFlag) {
   if (languageFlag) {
-    return "用法：setup.exe /S [/LANG=EN|CN] [/PORT=端口名] [/NODEFAULT] [/ADD] [/LOG=文件] [/D=文件夹]\n\n"
+    return "用法：setup.exe /S [/LANG=EN|CN] [/PORT=端口名] [/TARGET=目标] [/NODEFAULT] [/ADD] [/NORESTART] [/TESTPRINT] "
+           "[/LOG=文件] [/D=文件夹]\n\n"
            "/S\t不显示向导，直接安装；已安装时就地更新\n"
            "/LANG=EN|CN\t安装语言（默认按系统区域设置）\n"
            "/PORT=端口名\t打印机使用的端口（默认为配置中的端口）\n"
+           "/TARGET=目标\t端口的目标：tcp:主机[:端口]、COMn[:波特率] 或文件夹\n"
            "/NODEFAULT\t不设为默认打印机\n"
            "/ADD\t已安装时另外添加一台打印机，而不是更新\n"
+           "/NORESTART\t从不重新启动 Windows（本程序从不自行重启）\n"
+           "/TESTPRINT\t安装成功后打印一张测试小票\n"
            "/LOG=文件\t把安装过程追加写入此文件\n"
            "/D=文件夹\t安装文件夹，须放在最后，可含空格\n"
            "/?\t显示本说明";
   }
-  return "Usage: setup.exe /S [/LANG=EN|CN] [/PORT=name] [/NODEFAULT] [/ADD] [/LOG=file] [/D=folder]\n\n"
+  return "Usage: setup.exe /S [/LANG=EN|CN] [/PORT=name] [/TARGET=target] [/NODEFAULT] [/ADD] [/NORESTART] "
+         "[/TESTPRINT] [/LOG=file] [/D=folder]\n\n"
          "/S\tinstall without the wizard; an installed printer is updated in place\n"
          "/LANG=EN|CN\tlanguage of the installation (default: by the system's locale)\n"
          "/PORT=name\tthe printer's port (default: the configured port)\n"
+         "/TARGET=target\tthe port's target: tcp:HOST[:PORT], COMn[:BAUD] or a folder\n"
          "/NODEFAULT\tdo not make it the default printer\n"
          "/ADD\tadd another printer beside an installed one instead of updating it\n"
+         "/NORESTART\tnever restart Windows (this program never does)\n"
+         "/TESTPRINT\tprint a test receipt once installed\n"
          "/LOG=file\tappend an account of the installation to this file\n"
          "/D=folder\tthe destination folder; last on the line, may hold blanks\n"
          "/?\tshow this text";
+}
+
+std::string WithDefaultTcpPort(const std::string& target) {
+  if (target.size() < 4 || !EqualsUpper(target.substr(0, 4), "TCP:")) return target;
+  const std::string host = target.substr(4);
+  if (host.empty()) return target;
+  const bool bracketed = host.front() == '[';
+  if (bracketed ? host.back() == ']' : host.find(':') == std::string::npos) return target + ":9100";
+  return target;
 }

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <utility>
 #include <string>
@@ -10,11 +11,14 @@
 
 #include "app/folder_path_win.h"
 #include "app/install_config.h"
+#include "app/spooler_jobs_win.h"
+#include "app/test_receipt.h"
 #include "app/setup_wizard_dialog_win.h"
 #include "app/wizard_navigation.h"
 #include "driver/printer_installer_win.h"
 #include "payload/payload_extraction_win.h"
 #include "resources/resource_ids.h"
+#include "system/active_setup_win.h"
 #include "system/ansi_text.h"
 #include "system/start_menu_win.h"
 #include "system/uninstall_record_win.h"
@@ -90,8 +94,8 @@ class RecordingObserver final : public payload::ExtractionObserver {
 };
 
 // The Start-menu paths of this run (none when there is no Programs folder).
-sys::StartMenuPaths StartMenuPathsFor(const std::string& destination, int language) {
-  const std::string base = sys::StartMenuBase(language);
+sys::StartMenuPaths StartMenuPathsFor(const std::string& destination, int language, bool forAllUsers) {
+  const std::string base = sys::StartMenuBase(language, forAllUsers);
   return sys::MakeStartMenuPaths(language, base.c_str(), g_installConfig.printerName(), destination.c_str());
 }
 
@@ -166,12 +170,74 @@ class WizardFrontEnd final : public InstallationFrontEnd, private payload::Extra
 }  // namespace
 
 void KeepRecordValues(InstallationSession& session, const std::string& destination, const char* dataFolder,
-                      int languageFlag) {
-  const sys::StartMenuPaths paths = StartMenuPathsFor(destination, languageFlag);
+                      int languageFlag, bool forAllUsers) {
+  const sys::StartMenuPaths paths = StartMenuPathsFor(destination, languageFlag, forAllUsers);
   session.SetRecordValues(RecordFor(paths, destination, dataFolder, languageFlag));
 }
 
 namespace {
+
+// The setup program's own file version ("1.0.0.0"), from its version block; "" when
+// it has none.
+std::string OwnFileVersion() {
+  HRSRC found = FindResourceA(nullptr, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(16) /* RT_VERSION */);
+  HGLOBAL loaded = found ? LoadResource(nullptr, found) : nullptr;
+  const unsigned char* data = loaded ? static_cast<const unsigned char*>(LockResource(loaded)) : nullptr;
+  const DWORD size = found ? SizeofResource(nullptr, found) : 0;
+  // VS_FIXEDFILEINFO begins with its signature 0xFEEF04BD, 4-byte aligned.
+  for (DWORD at = 0; data && at + 52 <= size; at += 4) {
+    DWORD signature;
+    std::memcpy(&signature, data + at, 4);
+    if (signature != 0xFEEF04BD) continue;
+    DWORD ms, ls;
+    std::memcpy(&ms, data + at + 8, 4);
+    std::memcpy(&ls, data + at + 12, 4);
+    char text[48];
+    std::snprintf(text, sizeof text, "%lu.%lu.%lu.%lu", static_cast<unsigned long>(HIWORD(ms)),
+                  static_cast<unsigned long>(LOWORD(ms)), static_cast<unsigned long>(HIWORD(ls)),
+                  static_cast<unsigned long>(LOWORD(ls)));
+    return text;
+  }
+  return std::string();
+}
+
+std::string DefaultPrinterLine(const driver::EngineResult& engine) {
+  switch (engine.defaultOutcome) {
+    case driver::DefaultOutcome::kSet:
+      return "Default printer: " + engine.printerName + " (SetDefaultPrinter succeeded)";
+    case driver::DefaultOutcome::kFailed:
+      return "Default printer: " + engine.printerName + " is not the default: SetDefaultPrinter failed with error " +
+             std::to_string(engine.defaultError);
+    case driver::DefaultOutcome::kKept:
+      return "Default printer: left as it was (an update keeps the printer's settings)";
+    case driver::DefaultOutcome::kLeftToUsers:
+      return "Default printer: not the service's own; each user's at their next logon (Active Setup)";
+    case driver::DefaultOutcome::kNotAsked:
+      break;
+  }
+  return "Default printer: left as it was (not asked for)";
+}
+
+// /TESTPRINT: a short receipt through the spooler; how it went is said, a failure
+// never fails the installation.
+void PrintTestReceipt(const std::string& printer, const std::string& port, const std::string& version,
+                      InstallationFrontEnd& frontEnd) {
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  char when[32];
+  std::snprintf(when, sizeof when, "%04u-%02u-%02u %02u:%02u:%02u", now.wYear, now.wMonth, now.wDay, now.wHour,
+                now.wMinute, now.wSecond);
+  TestReceipt receipt;
+  receipt.printer = printer;
+  receipt.port = port;
+  receipt.target = GetPortTarget(port);
+  receipt.when = when;
+  receipt.version = version;
+  const std::string bytes = BuildTestReceipt(receipt);
+  const unsigned long error = SendRawJob(printer, "Test receipt", bytes);
+  frontEnd.Report(error ? "Test receipt: not printed, error " + std::to_string(error)
+                        : "Test receipt: " + std::to_string(bytes.size()) + " bytes sent to " + printer);
+}
 
 InstallationResult Failed(InstallationSession& session, InstallationFrontEnd& frontEnd, const std::string& why) {
   frontEnd.Report(why);
@@ -192,7 +258,7 @@ InstallationResult RunInstallationSteps(const InstallationInputs& inputs, Instal
   InstallConfig& config = g_installConfig;  // read-only since start-up
   InstallationSession& session = *inputs.session;
 
-  KeepRecordValues(session, destination, inputs.dataFolder, language);
+  KeepRecordValues(session, destination, inputs.dataFolder, language, inputs.asSystem);
   if (!session.Begin()) return Failed(session, frontEnd, "Record: HKLM\\SOFTWARE\\" +
                                                              std::string(config.printerName()) + " cannot be written");
 
@@ -220,7 +286,7 @@ InstallationResult RunInstallationSteps(const InstallationInputs& inputs, Instal
     frontEnd.Report("Uninstaller for the Start menu and the list of installed programs: " + elevatedCopy +
                     (copied ? "" : " could not be made"));
   }
-  sys::StartMenuPaths paths = StartMenuPathsFor(destination, language);
+  sys::StartMenuPaths paths = StartMenuPathsFor(destination, language, inputs.asSystem);
   if (paths.ok) paths.target = elevatedCopy;
   if (paths.ok) {
     if (GetFileAttributesA(paths.folder.c_str()) == INVALID_FILE_ATTRIBUTES) {
@@ -246,25 +312,57 @@ InstallationResult RunInstallationSteps(const InstallationInputs& inputs, Instal
   names.printerServiceName = config.serviceName();
   names.modelLine = config.modelLine();
   names.updateInPlace = session.plan().kind == RunKind::kUpdate;
+  names.defaultLeftToUsers = inputs.asSystem;
   driver::EngineOutcome outcome;
   if (driver::InstallPrinterDriver(frontEnd.Settings(), language, names, destination.c_str(), frontEnd.LogCopy(),
                                    &session, &outcome) == 0) {
     return Failed(session, frontEnd, "Printer driver: the spooler refused it, or the run was cancelled (see above)");
   }
-  frontEnd.Report(names.updateInPlace ? "Printer driver and printer: updated" : "Printer driver and printer: registered");
+  const std::string printer = outcome.engine.printerName;
+  frontEnd.Report((names.updateInPlace ? "Printer driver and printer: updated, printer " : "Printer driver and printer: registered, printer ") + printer);
+  frontEnd.Report(DefaultPrinterLine(outcome.engine));
   if (outcome.restartNeeded)
     frontEnd.Report("Monitor DLL: held by the spooler; the new one takes its place when Windows restarts");
+  const std::string version =
+      inputs.setupInfo ? setup_info::FormatVersion(inputs.setupInfo->version) : std::string();
+
+  if (!inputs.portTarget.empty()) {
+    const unsigned long error = SetPortTarget(config.portName(), inputs.portTarget);
+    if (error) {
+      return Failed(session, frontEnd,
+                    "Port target " + inputs.portTarget + ": the port monitor refused it (error " + std::to_string(error) + ")");
+    }
+    frontEnd.Report(std::string("Port target: ") + config.portName() + " sends to " + inputs.portTarget);
+  }
+  if (outcome.engine.defaultOutcome == driver::DefaultOutcome::kLeftToUsers) {
+    const sys::ActiveSetupEntry entry = sys::ActiveSetupFor(printer, version);
+    if (!session.WillCreateKey(entry.subKey))
+      return Failed(session, frontEnd, "Journal: the Active Setup component cannot be recorded");
+    frontEnd.Report("Active Setup: HKLM\\" + entry.subKey + " runs \"" + entry.stubPath + "\" once for each user" +
+                    (sys::WriteActiveSetup(entry) ? "" : ": could not be written"));
+  }
 
   sys::InstallationRecord record = RecordFor(paths, destination, inputs.dataFolder, language);
   record.estimatedSizeKb = installedKb;
   record.uninstallerPath = elevatedCopy.c_str();
-  const std::string version =
-      inputs.setupInfo ? setup_info::FormatVersion(inputs.setupInfo->version) : std::string();
   record.version = version.c_str();
   record.publisher = inputs.setupInfo ? inputs.setupInfo->publisher.c_str() : "";
+  // What a detection rule reads in the list of installed programs: the package's
+  // version and publisher, else the setup program's own version and nobody's name.
+  const std::string displayVersion = version.empty() ? OwnFileVersion() : version;
+  const std::string displayPublisher =
+      inputs.setupInfo && !inputs.setupInfo->publisher.empty() ? inputs.setupInfo->publisher : "Unknown publisher";
+  SYSTEMTIME today;
+  GetLocalTime(&today);
+  char installDate[16];
+  std::snprintf(installDate, sizeof installDate, "%04u%02u%02u", today.wYear, today.wMonth, today.wDay);
+  record.displayVersion = displayVersion.c_str();
+  record.displayPublisher = displayPublisher.c_str();
+  record.installDate = installDate;
   if (!session.Commit(record)) return Failed(session, frontEnd, "Record: the installation cannot be recorded");
   frontEnd.Report(std::string("Uninstall record: HKLM\\SOFTWARE\\") + config.printerName() + " and " + destination +
                   "\\Uninstall.ini" + (version.empty() ? "" : ", version " + version));
+  if (inputs.testPrint) PrintTestReceipt(printer, config.portName(), version, frontEnd);
   InstallationResult result;
   result.installed = true;
   result.restartNeeded = outcome.restartNeeded;

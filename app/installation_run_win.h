@@ -34,6 +34,12 @@ struct InstallationInputs {
   int languageFlag = 0;     // nonzero: Chinese
   InstallationSession* session = nullptr;  // the run's record and journal; required
   const setup_info::SetupInfo* setupInfo = nullptr;  // the package's Setup.ini; may be null
+  // The unattended run's choices beyond the Printer Settings page.
+  std::string portTarget;  // /TARGET=, checked already; "" leaves the port's target
+  bool testPrint = false;  // /TESTPRINT
+  // Run as LocalSystem: the default printer is each user's at their next logon
+  // (Active Setup), not the service's; shortcuts go to the all-users Programs folder.
+  bool asSystem = false;
 };
 
 // How the run ended.
@@ -73,7 +79,7 @@ InstallationResult RunInstallationSteps(const InstallationInputs& inputs, Instal
 // folders, the Start-menu shortcut), handed to the session, which writes them at
 // once for a new installation so the uninstaller can work from them.
 void KeepRecordValues(InstallationSession& session, const std::string& destination, const char* dataFolder,
-                      int languageFlag);
+                      int languageFlag, bool forAllUsers = false);
 
 // The wizard's worker routine; argument is the SetupWizardDialog. Always 0.
 DWORD RunInstallation(void* wizard);

@@ -39,7 +39,11 @@ bool SetupApp::InitInstance() {
   // Before anything loads a DLL.
   sys::RestrictDllSearchToSystem();
 
-  const SetupOptions options = ParseSetupCommandLine(arguments_.c_str());
+  SetupOptions options = ParseSetupCommandLine(arguments_.c_str());
+  // /? shows its text in a window, which an unattended run never opens: under /S it
+  // is a refused command line like any other.
+  if (options.silent && options.help && options.error.empty())
+    options.error = "/? shows the usage in a window, and /S opens none";
   // Messages about the command line itself come in the language the question
   // would be asked in: nobody has chosen one yet.
   const int localeLanguage = LanguageDialog::ChineseVariantFor(GetSystemDefaultLCID()) ? 1 : 0;

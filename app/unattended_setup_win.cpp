@@ -20,31 +20,18 @@
 #include "driver/stdio_file.h"
 #include "payload/payload_check.h"
 #include "payload/win32_file_source.h"
+#include "app/command_line.h"
+#include "monitor/port_target.h"
+#include "system/account_win.h"
 #include "system/ansi_text.h"
+#include "system/run_log.h"
 #include "system/destination_cleanup_win.h"
 #include "system/run_lock_win.h"
 #include "ui/wizard_panel_win.h"
 
 namespace {
 
-// The /LOG file: one line a step, appended, each ended by CR LF. Without /LOG the
-// lines go nowhere.
-class RunLog {
- public:
-  bool Open(const std::string& path) {
-    file_ = OpenStdioFile(path.c_str(), "ab");
-    return static_cast<bool>(file_);
-  }
-  void Line(const std::string& text) {
-    if (!file_) return;
-    std::fwrite(text.data(), 1, text.size(), file_.get());
-    std::fwrite("\r\n", 1, 2, file_.get());
-    std::fflush(file_.get());
-  }
-
- private:
-  StdioFile file_;
-};
+using sys::RunLog;
 
 std::string Formatted(const char* format, va_list args) {
   char text[1024];
@@ -76,7 +63,8 @@ class CommandLineSettings final : public driver::InstallerWizard {
   bool WaitForSettings(driver::PrinterSettingsChoice* choice) override {
     std::snprintf(choice->port, sizeof choice->port, "%s", port_.c_str());
     choice->setDefault = !options_.noDefault;
-    log_.Line("Printer settings: port " + port_ + (choice->setDefault ? ", made the default printer" : ""));
+    log_.Line("Printer settings: port " + port_ +
+              (choice->setDefault ? ", the default printer asked for" : ", not the default printer (/NODEFAULT)"));
     return true;
   }
   void ShowFailurePage() override {}
@@ -113,6 +101,29 @@ class UnattendedFrontEnd final : public InstallationFrontEnd, private payload::E
 int Finish(RunLog& log, int code, const std::string& why) {
   log.Line(why + " (exit code " + std::to_string(code) + ")");
   return code;
+}
+
+// target by the port monitor's own parser: its canonical text in *normal, or why not.
+bool CheckedTarget(const std::string& text, std::string* normal, std::string* why) {
+  const int length = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
+  std::vector<wchar_t> wide(length > 0 ? length : 1, L'\0');
+  if (length > 0) MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide.data(), length);
+  monitor::Target parsed;
+  const std::u16string u16(wide.data(), wide.data() + std::char_traits<wchar_t>::length(wide.data()));
+  switch (monitor::ParseTarget(u16, &parsed)) {
+    case monitor::TargetError::kNone:
+      break;
+    default:
+      *why = "not a target the port monitor takes (tcp:HOST[:PORT], COMn[:BAUD] or a folder such as C:\\Receipts)";
+      return false;
+  }
+  const std::u16string canonical = monitor::FormatTarget(parsed);
+  const std::wstring back(canonical.begin(), canonical.end());
+  const int bytes = WideCharToMultiByte(CP_ACP, 0, back.c_str(), -1, nullptr, 0, nullptr, nullptr);
+  std::vector<char> ansi(bytes > 0 ? bytes : 1, '\0');
+  if (bytes > 0) WideCharToMultiByte(CP_ACP, 0, back.c_str(), -1, ansi.data(), bytes, nullptr, nullptr);
+  *normal = ansi.data();
+  return true;
 }
 
 const char* KindName(RunKind kind) {
@@ -236,6 +247,23 @@ int RunUnattendedSetup(const SetupOptions& options, const unsigned char* payload
   }
   log.Line("Destination folder: " + folder + ", data folder: " + g_dataFolder);
 
+  // The port's target, checked by the port monitor's own rules before anything
+  // else changes.
+  std::string target;
+  if (options.hasTarget) {
+    std::string why;
+    if (!CheckedTarget(WithDefaultTcpPort(options.target), &target, &why)) {
+      session.RollBack(nullptr);
+      return Finish(log, setup_exit::kBadCommandLine, "Target \"" + options.target + "\": " + why);
+    }
+    log.Line("Port target: " + target);
+  }
+  // A service (LocalSystem) has a default printer and a Start menu of its own
+  // nobody sees.
+  const bool asSystem = sys::RunsAsLocalSystem();
+  if (asSystem)
+    log.Line("Account: LocalSystem; the default printer is each user's at their next logon, the shortcut all users'");
+
   // A port other than the configured one (which the installation adds) must be one
   // the spooler has: a printer on a port that does not exist prints nowhere.
   if (options.hasPort && options.port != g_installConfig.portName()) {
@@ -247,6 +275,9 @@ int RunUnattendedSetup(const SetupOptions& options, const unsigned char* payload
   }
 
   InstallationInputs inputs;
+  inputs.portTarget = target;
+  inputs.testPrint = options.testPrint;
+  inputs.asSystem = asSystem;
   inputs.payloadData = payloadData;
   inputs.payloadSize = payloadSize;
   inputs.destination = folder;

@@ -48,7 +48,9 @@ ExternalProject_Add(monitor-twin
   BUILD_BYPRODUCTS ${TWIN_DIR}/Rillo80PrinterMon.dll ${TWIN_DIR}/Rillo80PrinterMonUI.dll)
 
 # The uninstaller is a 32-bit program on every Windows: the x86_64 tree packs the
-# i686 build, made from this same source tree with the i686 toolchain.
+# i686 build, made from this same source tree with the i686 toolchain. The package
+# depends on the file as well as the target: an ExternalProject target alone orders
+# the build but does not make a newer Uninstaller.exe repack the package.
 if(WINE_ARCH STREQUAL win32)
   set(PACKAGED_UNINSTALLER $<TARGET_FILE:Uninstaller>)
   set(PACKAGED_UNINSTALLER_TARGET Uninstaller)
@@ -86,7 +88,8 @@ add_custom_command(OUTPUT ${PACKAGE_STAMP}
   COMMAND ${CMAKE_COMMAND} -E copy ${PACKAGED_UNINSTALLER} ${PACKAGE_DIR}/Uninstaller.exe
   COMMAND ${CMAKE_COMMAND} -E touch ${PACKAGE_STAMP}
   DEPENDS ${PACKAGE_SOURCE_DIR}/package.list ${PACKAGE_ENTRIES} port-monitor port-monitor-ui monitor-twin
-    ${PACKAGED_UNINSTALLER_TARGET} ${TWIN_DIR}/Rillo80PrinterMon.dll ${TWIN_DIR}/Rillo80PrinterMonUI.dll
+    ${PACKAGED_UNINSTALLER_TARGET} ${PACKAGED_UNINSTALLER} ${TWIN_DIR}/Rillo80PrinterMon.dll
+    ${TWIN_DIR}/Rillo80PrinterMonUI.dll
   COMMENT "Putting the package together with the built monitor DLLs and uninstaller")
 # The uninstaller's scripts and tests know it by this name too.
 set(PACKAGE_BUILD_DIR ${PACKAGE_DIR})

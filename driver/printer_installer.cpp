@@ -117,7 +117,11 @@ class Installation {
       for (const std::string& name : taken) {
         // The printer of the installation being updated keeps its port, its data
         // and whether it is the default.
-        if (name == names_.printerName) return 1;
+        if (name == names_.printerName) {
+          result_.printerName = name;
+          result_.defaultOutcome = DefaultOutcome::kKept;
+          return 1;
+        }
       }
     }
     if (!MakeUniquePrinterName(names_.printerName, listed ? &taken : nullptr, unique, sizeof unique)) return Fail();
@@ -125,9 +129,17 @@ class Installation {
     if (journal_ && !journal_->WillAddPrinter(unique)) return Fail();
     if (!RegisterPrinter(unique, choice.port)) return Fail();
 
+    result_.printerName = unique;
     // Both paths honour the box: the new printer becomes the default under the
     // name it was really added with.
-    if (choice.setDefault && (!journal_ || journal_->WillMakeDefault(unique))) spooler_.MakeDefaultPrinter(unique);
+    if (!choice.setDefault) {
+      result_.defaultOutcome = DefaultOutcome::kNotAsked;
+    } else if (names_.defaultLeftToUsers) {
+      result_.defaultOutcome = DefaultOutcome::kLeftToUsers;
+    } else if (!journal_ || journal_->WillMakeDefault(unique)) {
+      result_.defaultError = spooler_.MakeDefaultPrinter(unique);
+      result_.defaultOutcome = result_.defaultError == 0 ? DefaultOutcome::kSet : DefaultOutcome::kFailed;
+    }
     return 1;
   }
 
@@ -217,13 +229,19 @@ class Installation {
   InstallLogSink& log_;
   ChangeJournal* journal_;
   DriverFileNames files_;
+
+ public:
+  EngineResult result_;
 };
 
 }  // namespace
 
 int InstallPrinter(DriverPath path, const InstallerNames& names, int languageFlag, Spooler& spooler,
-                   InstallerWizard& wizard, InstallLogSink& log, ChangeJournal* journal) {
-  return Installation(path, names, languageFlag, spooler, wizard, log, journal).Run();
+                   InstallerWizard& wizard, InstallLogSink& log, ChangeJournal* journal, EngineResult* result) {
+  Installation installation(path, names, languageFlag, spooler, wizard, log, journal);
+  const int installed = installation.Run();
+  if (result) *result = installation.result_;
+  return installed;
 }
 
 }  // namespace driver

@@ -37,6 +37,25 @@ struct InstallerNames {
   // An update of an installation of the same printer: a printer of the configured
   // name stays as it is (port, printer data, default), no second one is added.
   bool updateInPlace = false;
+  // The run is a service's (LocalSystem), whose default printer is nobody's: the
+  // default is left to each user's next logon, the engine sets none.
+  bool defaultLeftToUsers = false;
+};
+
+// What became of the default printer.
+enum class DefaultOutcome {
+  kNotAsked,     // the box was not ticked (/NODEFAULT)
+  kSet,          // SetDefaultPrinter succeeded
+  kFailed,       // it failed: defaultError says why
+  kKept,         // an update keeps the printer as it was, the default setting too
+  kLeftToUsers,  // running as LocalSystem: each user's next logon makes it theirs
+};
+
+// What the engine made, for the run's account of it.
+struct EngineResult {
+  std::string printerName;  // the printer added (or, in an update, kept)
+  DefaultOutcome defaultOutcome = DefaultOutcome::kNotAsked;
+  int defaultError = 0;
 };
 
 // What the engine is about to make, told before it makes it, so that a run cut off
@@ -121,8 +140,9 @@ class Spooler {
   virtual bool PrinterNames(std::vector<std::string>* names) = 0;
   // Null when the printer could not be added.
   virtual std::unique_ptr<AddedPrinter> RegisterPrinter(const PrinterRecord& record) = 0;
-  // The result does not matter to the engine; a spooler without the call does nothing.
-  virtual void MakeDefaultPrinter(const char* printerName) = 0;
+  // The platform's error code, 0 when the printer is the default now. It does not
+  // change the engine's outcome; the run reports it.
+  virtual int MakeDefaultPrinter(const char* printerName) = 0;
   // The error code of the call that failed last, as the platform reports it.
   virtual int LastError() = 0;
 };
@@ -192,6 +212,7 @@ bool MakeUniquePrinterName(const char* printerName, const std::vector<std::strin
 // here; the journal (may be null) knows them, and the installation run takes them
 // away again.
 int InstallPrinter(DriverPath path, const InstallerNames& names, int languageFlag, Spooler& spooler,
-                   InstallerWizard& wizard, InstallLogSink& log, ChangeJournal* journal = nullptr);
+                   InstallerWizard& wizard, InstallLogSink& log, ChangeJournal* journal = nullptr,
+                   EngineResult* result = nullptr);
 
 }  // namespace driver

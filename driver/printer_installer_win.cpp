@@ -87,11 +87,16 @@ int InstallOnPath(bool sixtyFourBitPath, InstallerWizard& wizard, int languageFl
   names.portName = config.portName;
   names.printerServiceName = config.printerServiceName ? config.printerServiceName : "";
   names.updateInPlace = config.updateInPlace;
+  names.defaultLeftToUsers = config.defaultLeftToUsers;
 
   WinspoolSpooler spooler(staging);
   FileInstallLog log(copy);
-  const int result = InstallPrinter(path, names, languageFlag, spooler, wizard, log, journal);
-  if (outcome) outcome->restartNeeded = spooler.staged().restartNeeded;
+  EngineResult engine;
+  const int result = InstallPrinter(path, names, languageFlag, spooler, wizard, log, journal, &engine);
+  if (outcome) {
+    outcome->restartNeeded = spooler.staged().restartNeeded;
+    outcome->engine = engine;
+  }
   return result;
 }
 

@@ -18,11 +18,13 @@ struct EngineConfig {
   const char* printerServiceName;  // may be empty
   const char* modelLine;           // the GPD's model line, may be empty
   bool updateInPlace = false;      // see InstallerNames
+  bool defaultLeftToUsers = false; // see InstallerNames
 };
 
 // What the run needs to know besides success.
 struct EngineOutcome {
   bool restartNeeded = false;  // a file Windows holds is replaced when it next starts
+  EngineResult engine;         // the printer's name, what became of the default
 };
 
 // The wizard as the engine needs it. The dialog and the panel belong to the

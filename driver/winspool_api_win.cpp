@@ -23,9 +23,13 @@ WinspoolApi Load(bool* ok) {
              Resolve(module, "AddPrinterDriverA", &api.AddPrinterDriverA) &&
              Resolve(module, "AddPrinterA", &api.AddPrinterA) && Resolve(module, "ClosePrinter", &api.ClosePrinter) &&
              Resolve(module, "EnumPortsA", &api.EnumPortsA) && Resolve(module, "EnumPrintersA", &api.EnumPrintersA) &&
-             Resolve(module, "SetPrinterDataA", &api.SetPrinterDataA);
+             Resolve(module, "SetPrinterDataA", &api.SetPrinterDataA) &&
+             Resolve(module, "OpenPrinterA", &api.OpenPrinterA) &&
+             Resolve(module, "StartDocPrinterA", &api.StartDocPrinterA) &&
+             Resolve(module, "WritePrinter", &api.WritePrinter) && Resolve(module, "EndDocPrinter", &api.EndDocPrinter);
   Resolve(module, "AddPortExA", &api.AddPortExA);
   Resolve(module, "SetDefaultPrinterA", &api.SetDefaultPrinterA);
+  Resolve(module, "XcvDataW", &api.XcvDataW);
   *ok = all;
   return api;
 }

@@ -17,7 +17,13 @@ struct WinspoolApi {
   decltype(&::EnumPortsA) EnumPortsA = nullptr;
   decltype(&::EnumPrintersA) EnumPrintersA = nullptr;
   decltype(&::SetPrinterDataA) SetPrinterDataA = nullptr;
+  // The configured port's target and the test receipt.
+  decltype(&::OpenPrinterA) OpenPrinterA = nullptr;
+  decltype(&::StartDocPrinterA) StartDocPrinterA = nullptr;
+  decltype(&::WritePrinter) WritePrinter = nullptr;
+  decltype(&::EndDocPrinter) EndDocPrinter = nullptr;
   // Looked up by name: older systems lack them.
+  BOOL(WINAPI* XcvDataW)(HANDLE, PCWSTR, PBYTE, DWORD, PBYTE, DWORD, PDWORD, PDWORD) = nullptr;
   BOOL(WINAPI* AddPortExA)(LPSTR, DWORD, LPBYTE, LPSTR) = nullptr;
   BOOL(WINAPI* SetDefaultPrinterA)(LPCSTR) = nullptr;
 

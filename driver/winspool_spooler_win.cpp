@@ -124,8 +124,9 @@ std::unique_ptr<AddedPrinter> WinspoolSpooler::RegisterPrinter(const PrinterReco
   return std::unique_ptr<AddedPrinter>(new WinspoolPrinter(api_, printer));
 }
 
-void WinspoolSpooler::MakeDefaultPrinter(const char* printerName) {
-  if (api_ && api_->SetDefaultPrinterA) api_->SetDefaultPrinterA(printerName);
+int WinspoolSpooler::MakeDefaultPrinter(const char* printerName) {
+  if (!api_ || !api_->SetDefaultPrinterA) return ERROR_PROC_NOT_FOUND;
+  return api_->SetDefaultPrinterA(printerName) ? 0 : static_cast<int>(GetLastError());
 }
 
 }  // namespace driver

@@ -29,7 +29,7 @@ class WinspoolSpooler : public Spooler {
   // EnumPrintersA, flags PRINTER_ENUM_LOCAL | PRINTER_ENUM_CONNECTIONS, level 2.
   bool PrinterNames(std::vector<std::string>* names) override;
   std::unique_ptr<AddedPrinter> RegisterPrinter(const PrinterRecord& record) override;
-  void MakeDefaultPrinter(const char* printerName) override;
+  int MakeDefaultPrinter(const char* printerName) override;
   int LastError() override { return lastError_; }
 
   // What the last staging produced (names, directories).

@@ -44,8 +44,8 @@ std::string CommonPrograms() {
 
 }  // namespace
 
-std::string StartMenuBase(int languageFlag) {
-  std::string base = languageFlag ? CurrentUserPrograms() : CommonPrograms();
+std::string StartMenuBase(int languageFlag, bool forAllUsers) {
+  std::string base = languageFlag && !forAllUsers ? CurrentUserPrograms() : CommonPrograms();
   // Without its usual folder the shortcut goes to the all-users Programs folder,
   // never to the root of the current drive.
   if (base.empty()) base = ShellFolder(CSIDL_COMMON_PROGRAMS);

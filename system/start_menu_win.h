@@ -11,6 +11,8 @@ namespace sys {
 // all-users "Common Programs" folder as the machine's Shell Folders key records it.
 // When that one cannot be had, the shell's all-users Programs folder; empty when
 // there is none either, and then no shortcut is made.
-std::string StartMenuBase(int languageFlag);
+// forAllUsers: the all-users Programs folder whatever the language (a run as
+// LocalSystem, whose own Start menu nobody sees).
+std::string StartMenuBase(int languageFlag, bool forAllUsers = false);
 
 }  // namespace sys

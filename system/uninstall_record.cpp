@@ -41,8 +41,9 @@ void WriteUninstallEntry(const InstallationRecord& record, RecordStore& store) {
   store.SetDword("NoModify", 1);
   store.SetDword("NoRepair", 1);
   store.SetDword("EstimatedSize", record.estimatedSizeKb);
-  if (record.version && record.version[0]) store.SetString("DisplayVersion", record.version);
-  if (record.publisher && record.publisher[0]) store.SetString("Publisher", record.publisher);
+  if (record.displayVersion && record.displayVersion[0]) store.SetString("DisplayVersion", record.displayVersion);
+  if (record.displayPublisher && record.displayPublisher[0]) store.SetString("Publisher", record.displayPublisher);
+  if (record.installDate && record.installDate[0]) store.SetString("InstallDate", record.installDate);
   store.CloseKey();
 }
 

@@ -28,9 +28,16 @@ struct InstallationRecord {
   // The copy of the uninstaller that runs elevated (the list entry's commands, with
   // /PRINTER= naming the record); null or empty: the destination's Uninstaller.exe.
   const char* uninstallerPath = nullptr;
-  // From the package's Setup.ini; null or empty: the list entry goes without.
+  // From the package's Setup.ini; null or empty: none (the record's "Version" and
+  // "Publisher", which later runs compare against).
   const char* version = nullptr;
   const char* publisher = nullptr;
+  // What the list of installed programs shows (DisplayVersion, Publisher,
+  // InstallDate "YYYYMMDD"): Setup.ini's, or the setup program's own version and a
+  // neutral publisher. Null or empty: left out.
+  const char* displayVersion = nullptr;
+  const char* displayPublisher = nullptr;
+  const char* installDate = nullptr;
 };
 
 class RecordStore {

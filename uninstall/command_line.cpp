@@ -34,7 +34,10 @@ bool StartsWithIgnoringCase(const std::string& word, const char* prefix) {
 bool ParseArguments(const char* arguments, UninstallOptions* options) {
   *options = UninstallOptions();
   const char* p = arguments ? arguments : "";
-  bool sawSilent = false, sawPrinter = false;
+  bool sawSilent = false, sawPrinter = false, sawLog = false, sawNoRestart = false;
+  auto refuse = [options](const std::string& why) {
+    if (options->error.empty()) options->error = why;
+  };
   while (*p) {
     if (*p == ' ' || *p == '\t') {
       ++p;
@@ -52,17 +55,24 @@ bool ParseArguments(const char* arguments, UninstallOptions* options) {
       ++p;
     }
     if (word == "/S" || word == "/s") {
-      if (sawSilent) return false;
+      if (sawSilent) refuse("/S given twice");
       sawSilent = options->silent = true;
     } else if (StartsWithIgnoringCase(word, "/PRINTER=")) {
-      if (sawPrinter || word.size() == 9) return false;
+      if (sawPrinter || word.size() == 9) refuse("/PRINTER= needs one printer name");
       sawPrinter = true;
       options->printer = word.substr(9);
+    } else if (StartsWithIgnoringCase(word, "/LOG=")) {
+      if (sawLog || word.size() == 5) refuse("/LOG= needs one file name");
+      sawLog = true;
+      options->logPath = word.substr(5);
+    } else if (StartsWithIgnoringCase(word, "/NORESTART") && word.size() == 10) {
+      if (sawNoRestart) refuse("/NORESTART given twice");
+      sawNoRestart = options->noRestart = true;
     } else {
-      return false;
+      refuse("unknown option " + word);
     }
   }
-  return true;
+  return options->error.empty();
 }
 
 }  // namespace uninstall

@@ -553,6 +553,21 @@ std::string DescribeFailure(const Failure& failure) {
   return text + ": error " + std::to_string(failure.error);
 }
 
+std::vector<std::string> ReportLines(const RemovalReport& report) {
+  std::vector<std::string> lines;
+  for (const std::string& printer : report.removedPrinters) lines.push_back("Printer removed: " + printer);
+  if (!report.defaultNotMoved.empty())
+    lines.push_back("Default printer: " + report.defaultNotMoved + " was the default; no other printer could take it");
+  for (const Failure& failure : report.failures) lines.push_back("Failed: " + DescribeFailure(failure));
+  for (const std::string& file : report.changedFiles) lines.push_back("Kept, changed since the installation: " + file);
+  for (const std::string& folder : report.keptFolders) lines.push_back("Kept, holds other files: " + folder);
+  if (report.rerunScheduled) lines.push_back("The uninstaller runs again after the next restart of Windows");
+  if (report.restartNeeded) lines.push_back("Restart Windows to finish: some files are still in use");
+  if (report.selfAfterRestart) lines.push_back("The uninstaller itself goes at the next restart");
+  lines.push_back(report.recordRemoved ? "Record: removed" : "Record: kept, to finish the uninstall later");
+  return lines;
+}
+
 int ExitCodeFor(const RemovalReport& report) {
   if (!report.failures.empty()) return kExitFailure;
   if (report.restartNeeded) return kExitRestartNeeded;

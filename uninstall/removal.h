@@ -186,6 +186,10 @@ extern const char kRunOnceValueName[];
 RemovalReport RemoveInstallation(const InstallationRecord& record, const RemovalContext& context,
                                  RemovalSystem& system, ProgressSink* progress);
 
+// The account of a removal for a log, one line each, in English: what went, what
+// stays and why, what waits for a restart.
+std::vector<std::string> ReportLines(const RemovalReport& report);
+
 // One failure in English words ("removing the port \"P PORT:\": error 5"), for a log.
 std::string DescribeFailure(const Failure& failure);
 

@@ -10,6 +10,7 @@
 #include "system/ansi_text_win.h"
 #include "system/ansi_text.h"
 #include "system/record_key_win.h"
+#include "system/run_log.h"
 #include "system/run_folder_win.h"
 #include "system/run_lock_win.h"
 #include "system/system_library_win.h"
@@ -62,18 +63,34 @@ int UninstallApp::ReportRecordProblem(const RecordCheck& check, int languageFlag
   return nothing ? kExitNothingToUninstall : kExitFailure;
 }
 
+bool UninstallApp::Finish(int code, const std::string& why) {
+  log_.Line(why + " (exit code " + std::to_string(code) + ")");
+  SetExitCode(code);
+  return false;
+}
+
 bool UninstallApp::InitInstance() {
   sys::RestrictDllSearchToSystem();
   const int systemLanguage = GetSystemDefaultLCID() == kChineseLocale ? 1 : 0;
 
   UninstallOptions options;
-  if (!ParseArguments(SkipProgramName(GetCommandLineA()), &options)) {
-    MessageBoxA(nullptr, UninstallString(Text::kBadCommandLine, systemLanguage),
-                UninstallString(Text::kCaption, systemLanguage), MB_OK | MB_ICONINFORMATION);
-    SetExitCode(kExitBadCommandLine);
-    return false;
-  }
+  const bool parsed = ParseArguments(SkipProgramName(GetCommandLineA()), &options);
   const bool silent = options.silent;
+  if (!options.logPath.empty()) log_.Open(options.logPath);
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  char started[64];
+  std::snprintf(started, sizeof started, "%04u-%02u-%02u %02u:%02u:%02u", now.wYear, now.wMonth, now.wDay, now.wHour,
+                now.wMinute, now.wSecond);
+  log_.Line(std::string("Uninstall, ") + started + ", command line: " + GetCommandLineA());
+  if (!parsed) {
+    // Unattended means no window, ever: the reason goes to the log.
+    if (!silent) {
+      MessageBoxA(nullptr, UninstallString(Text::kBadCommandLine, systemLanguage),
+                  UninstallString(Text::kCaption, systemLanguage), MB_OK | MB_ICONINFORMATION);
+    }
+    return Finish(kExitBadCommandLine, "Command line refused: " + options.error);
+  }
 
   RemovalContext context;
   context.ownProgramPath = OwnPath();
@@ -84,10 +101,12 @@ bool UninstallApp::InitInstance() {
   const RecordCheck check = ReadInstallationRecord(folder, source, options.printer);
   const int language = check.languageKnown ? check.record.languageFlag : systemLanguage;
   if (context.ownProgramPath.empty() || check.state != RecordState::kComplete) {
-    SetExitCode(ReportRecordProblem(check, language, silent));
-    return false;
+    const int code = ReportRecordProblem(check, language, silent);
+    return Finish(code, "Record: " + DescribeRecordProblem(check, 0));
   }
   const InstallationRecord& record = check.record;
+  log_.Line("Record: HKEY_LOCAL_MACHINE\\" + check.keyPath + ", printer " + record.printerName + ", folder " +
+            record.programFolder);
 
   // One run of this printer at a time: a setup or another uninstall of it first
   // finishes (unattended, for at most ten minutes).
@@ -96,8 +115,8 @@ bool UninstallApp::InitInstance() {
     sys::LockResult locked = lock.Take(record.printerName, silent ? sys::kUnattendedLockWait : 0);
     if (locked == sys::LockResult::kTaken) break;
     if (silent || locked == sys::LockResult::kFailed) {
-      SetExitCode(locked == sys::LockResult::kBusy ? kExitAnotherRun : kExitFailure);
-      return false;
+      return Finish(locked == sys::LockResult::kBusy ? kExitAnotherRun : kExitFailure,
+                    "Another setup or uninstall of this printer is still running");
     }
     std::vector<char> text(record.printerName.size() + 256, '\0');
     std::snprintf(text.data(), text.size(), UninstallString(Text::kAnotherRun, language), record.printerName.c_str());
@@ -131,8 +150,9 @@ bool UninstallApp::InitInstance() {
 
   if (silent) {
     WinRemovalSystem system;
-    SetExitCode(ExitCodeFor(RemoveInstallation(record, context, system, nullptr)));
-    return false;
+    const RemovalReport report = RemoveInstallation(record, context, system, nullptr);
+    for (const std::string& line : ReportLines(report)) log_.Line(line);
+    return Finish(ExitCodeFor(report), "Result: done");
   }
 
   std::vector<char> question(record.printerName.size() + 256, '\0');
@@ -140,8 +160,7 @@ bool UninstallApp::InitInstance() {
                 record.printerName.c_str());
   if (MessageBoxA(nullptr, question.data(), UninstallString(Text::kCaption, language),
                   MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES) {
-    SetExitCode(kExitCancelled);
-    return false;
+    return Finish(kExitCancelled, "The question was answered No");
   }
 
   UniqueModule commonControls;
@@ -153,11 +172,10 @@ bool UninstallApp::InitInstance() {
     const RemovalReport report = RemoveInstallation(record, context, system, nullptr);
     MessageBoxA(nullptr, SummaryText(report, record, language).c_str(), UninstallString(Text::kCaption, language),
                 MB_OK | (report.failures.empty() ? MB_ICONINFORMATION : MB_ICONWARNING));
-    SetExitCode(ExitCodeFor(report));
-    return false;
+    for (const std::string& line : ReportLines(report)) log_.Line(line);
+    return Finish(ExitCodeFor(report), "Result: done");
   }
-  SetExitCode(dialog.exitCode());
-  return false;
+  return Finish(dialog.exitCode(), "Result: done in the window");
 }
 
 }  // namespace uninstall

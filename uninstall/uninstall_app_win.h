@@ -5,7 +5,10 @@
 
 #include <windows.h>
 
+#include <string>
+
 #include "app/application_win.h"
+#include "system/run_log.h"
 #include "uninstall/installation_record.h"
 
 namespace uninstall {
@@ -16,6 +19,10 @@ class UninstallApp : public Application {
 
  private:
   int ReportRecordProblem(const RecordCheck& check, int languageFlag, bool silent);
+  // Ends the run with code, the reason's line in the /LOG account. Always false.
+  bool Finish(int code, const std::string& why);
+
+  sys::RunLog log_;  // /LOG=; without it the lines go nowhere
 };
 
 }  // namespace uninstall

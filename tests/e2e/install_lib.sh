@@ -90,14 +90,15 @@ rillo_printers() {
 }
 
 # reset_install_state: no Rillo-58-Series printer, no uninstall record, no Install log,
-# no shortcut folder, no driver files of ours in the driver directory, no monitor DLLs
+# no default destination or data folder (files there the record no longer names would
+# be another installation's), no shortcut folder, no driver files of ours in the driver directory, no monitor DLLs
 # of ours in the system folder, no monitor registered under our name (its ports went
 # with it).
 reset_install_state() {
   drop_keys "$printers_key\\\\Rillo-58-Series"
   drop_keys "$monitor_key"
   drop_keys "$record_key"
-  rm -rf "$install_log" "$start_menu"
+  rm -rf "$install_log" "$start_menu" "$default_folder" "$data_folder"
   rm -f "$driver_dir"/Rillo-58-Series* "$driver_dir"/3/Rillo-58-Series* "$system_dir"/Rillo-58-SeriesMon*.dll
 }
 
@@ -390,10 +391,11 @@ restart() {
 # In a 64-bit prefix the i686 uninstaller's spooler (Wine runs it inside the
 # uninstaller) cannot load the x86_64 port monitor (126), so the monitor's own
 # DeletePort, which takes away the empty job folder it made with the port, never runs
-# there; on 64-bit Windows the spooler service runs the x86_64 monitor.
+# there (for either sample printer); on 64-bit Windows the spooler service runs the
+# x86_64 monitor.
 wine_noise() {
   local kept='^$'
-  [ "$WINE_ARCH" = win64 ] && kept='> d \./ProgramData/Rillo-58-Series Monitor'
+  [ "$WINE_ARCH" = win64 ] && kept='> d \./ProgramData/(Rillo-58|Kelo-80)-Series Monitor'
   grep -vxE "$kept" |
     grep -vE '^[<>] system \[System\\\\CurrentControlSet\\\\Control\\\\Class\\\\' |
     grep -vxE '> system \[System(\\\\[^]\\]+)*\\\\Environments\\\\Windows (NT x86|x64)\\\\Drivers\\\\Version-3\]' |

@@ -54,8 +54,37 @@ TEST(SetupCommandLine, RefusedLines) {
                            "\"/S /X\"", "\"S\""}) {
     EXPECT_NE(ParseSetupCommandLine(line).error, "") << line;
   }
+  // A refused option never hides /S or /LOG= later on the line: the unattended run
+  // ends with its code and a log line, and shows no window.
+  for (const char* line : {"/NORESTART2 /S /LOG=C:\\s.txt", "/LANG=DE /S /LOG=C:\\s.txt", "/X /Y /S /LOG=C:\\s.txt"}) {
+    const SetupOptions o = ParseSetupCommandLine(line);
+    EXPECT_TRUE(o.silent) << line;
+    EXPECT_EQ(o.logPath, "C:\\s.txt") << line;
+    EXPECT_NE(o.error, "") << line;
+  }
+  EXPECT_EQ(ParseSetupCommandLine("/LANG=DE /X /S").error, "/LANG takes EN or CN, not \"DE\"");  // the first one
+  const SetupOptions kept = ParseSetupCommandLine("/NORESTART /S /TESTPRINT /TARGET=tcp:10.0.0.5");
+  EXPECT_TRUE(kept.noRestart && kept.silent && kept.testPrint && kept.hasTarget);
+  EXPECT_EQ(kept.target, "tcp:10.0.0.5");
+  EXPECT_EQ(kept.error, "");
   // An unterminated quote runs to the end of the line: a port name, not an error.
   EXPECT_EQ(ParseSetupCommandLine("/PORT=\"A B").port, "A B");
+}
+
+}  // namespace
+
+namespace {
+
+// /TARGET=tcp:HOST takes the port receipt printers listen on; the rest stays as given
+// for the monitor's own parser to judge.
+TEST(SetupCommandLine, TargetsGetTheNetworkPrintersPort) {
+  EXPECT_EQ(WithDefaultTcpPort("tcp:10.0.0.5"), "tcp:10.0.0.5:9100");
+  EXPECT_EQ(WithDefaultTcpPort("TCP:printer.shop"), "TCP:printer.shop:9100");
+  EXPECT_EQ(WithDefaultTcpPort("tcp:[fe80::1]"), "tcp:[fe80::1]:9100");
+  EXPECT_EQ(WithDefaultTcpPort("tcp:[fe80::1]:515"), "tcp:[fe80::1]:515");
+  EXPECT_EQ(WithDefaultTcpPort("tcp:10.0.0.5:9101"), "tcp:10.0.0.5:9101");
+  EXPECT_EQ(WithDefaultTcpPort("COM7"), "COM7");
+  EXPECT_EQ(WithDefaultTcpPort("tcp:"), "tcp:");
 }
 
 }  // namespace

@@ -46,6 +46,7 @@ class Recorder : public driver::Spooler, public driver::InstallerWizard, public 
   int error = 0;
   bool portUnavailable = false;
   bool waitFails = false;
+  int defaultError = 0;  // what SetDefaultPrinter reports
   std::vector<std::string> printers;  // what the spooler lists
   PrinterSettingsChoice choice;       // what the user confirms
 
@@ -119,7 +120,10 @@ class Recorder : public driver::Spooler, public driver::InstallerWizard, public 
     if (Fails("printer")) return nullptr;
     return std::unique_ptr<AddedPrinter>(new Printer(this));
   }
-  void MakeDefaultPrinter(const char* name) override { events.push_back("default " + Text(name)); }
+  int MakeDefaultPrinter(const char* name) override {
+    events.push_back("default " + Text(name));
+    return defaultError;
+  }
   int LastError() override { return error; }
 
   // InstallerWizard
@@ -379,6 +383,35 @@ TEST(PrinterInstaller, DefaultPrinterOnlyWhenTheBoxIsTicked) {
     EXPECT_FALSE(unticked.Has("default"));
     EXPECT_EQ(unticked.events.back(), "close printer");
   }
+}
+
+// What became of the default printer is reported as it happened: the call's own
+// error, none made for a service's run, and an update's printer left as it was.
+TEST(PrinterInstaller, TheDefaultPrintersOutcomeIsWhatTheCallSaid) {
+  Recorder refused;
+  refused.defaultError = 1801;
+  driver::EngineResult result;
+  EXPECT_EQ(driver::InstallPrinter(DriverPath::kX86, DefaultNames(), 0, refused, refused, refused, nullptr, &result), 1);
+  EXPECT_EQ(result.printerName, "USB Printer");
+  EXPECT_EQ(result.defaultOutcome, driver::DefaultOutcome::kFailed);
+  EXPECT_EQ(result.defaultError, 1801);
+
+  Recorder service;
+  InstallerNames names = DefaultNames();
+  names.defaultLeftToUsers = true;
+  EXPECT_EQ(driver::InstallPrinter(DriverPath::kX64, names, 0, service, service, service, nullptr, &result), 1);
+  EXPECT_FALSE(service.Has("default"));
+  EXPECT_EQ(result.defaultOutcome, driver::DefaultOutcome::kLeftToUsers);
+
+  Recorder update;
+  update.printers = {"USB Printer"};
+  names = DefaultNames();
+  names.updateInPlace = true;
+  EXPECT_EQ(driver::InstallPrinter(DriverPath::kX86, names, 0, update, update, update, nullptr, &result), 1);
+  EXPECT_FALSE(update.Has("printer USB Printer"));
+  EXPECT_FALSE(update.Has("default"));
+  EXPECT_EQ(result.printerName, "USB Printer");
+  EXPECT_EQ(result.defaultOutcome, driver::DefaultOutcome::kKept);
 }
 
 TEST(PrinterInstaller, AnotherChosenPortIsUsed) {

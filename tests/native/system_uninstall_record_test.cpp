@@ -119,6 +119,17 @@ TEST(SystemUninstallRecord, EntryInTheListOfInstalledPrograms) {
   EXPECT_EQ(std::vector<std::string>(store.calls.begin() + 19, store.calls.begin() + 22),
             (std::vector<std::string>{"dword NoModify=1", "dword NoRepair=1", "dword EstimatedSize=412"}));
 
+  // What a detection rule reads: the version and publisher the list shows, the day.
+  RecordingStore detected;
+  r.displayVersion = "2.1.0.7";
+  r.displayPublisher = "Rillo Printing Co.";
+  r.installDate = "20261209";
+  sys::RecordInstallation(r, detected);
+  const std::vector<std::pair<std::string, std::string>> tail(detected.entryValues.end() - 3,
+                                                              detected.entryValues.end());
+  EXPECT_EQ(tail, (std::vector<std::pair<std::string, std::string>>{
+                      {"DisplayVersion", "2.1.0.7"}, {"Publisher", "Rillo Printing Co."}, {"InstallDate", "20261209"}}));
+
   RecordingStore chinese;
   r.languageFlag = 1;
   sys::RecordInstallation(r, chinese);

@@ -219,8 +219,15 @@ TEST(UninstallRecord, CommandLine) {
   EXPECT_TRUE(options.silent);
   EXPECT_TRUE(ParseArguments("\"/PRINTER=打印机 A\"", &options));
   EXPECT_EQ(options.printer, "打印机 A");
-  for (const char* bad : {"/S /S", "/X", "S", "/Silent", "-S", "/PRINTER=", "/PRINTER=a /PRINTER=b"})
+  for (const char* bad : {"/S /S", "/X", "S", "/Silent", "-S", "/PRINTER=", "/PRINTER=a /PRINTER=b", "/LOG="})
     EXPECT_FALSE(ParseArguments(bad, &options)) << bad;
+  // Refused, but still without a window, and with the account asked for.
+  EXPECT_FALSE(ParseArguments("/X /S /NORESTART /LOG=C:\\u.txt", &options));
+  EXPECT_TRUE(options.silent);
+  EXPECT_TRUE(options.noRestart);
+  EXPECT_EQ(options.logPath, "C:\\u.txt");
+  EXPECT_EQ(options.error, "unknown option /X");
+  EXPECT_TRUE(ParseArguments("/S /NORESTART", &options));
   EXPECT_STREQ(SkipProgramName("\"C:\\Program Files\\P\\Uninstaller.exe\" /S"), " /S");
   EXPECT_STREQ(SkipProgramName("Uninstaller.exe"), "");
   EXPECT_STREQ(SkipProgramName("\"unterminated"), "");

@@ -7,11 +7,10 @@
 #   unpacked, nothing registered and the file as it was;
 # - a folder that already holds the user's files: notes.txt, old.dll, a file without
 #   an extension, a subfolder with a file, and STDNAMES.GPD, which has the name of a
-#   payload entry. After Finish the user's own files and the subfolder are there as
-#   they were; the payload files the clean-up does not keep are gone, STDNAMES.GPD
-#   with them: the installation overwrote it with its own entry, so the file it found
-#   there at the end was one it had placed. The kept payload files and Uninstall.ini
-#   are there.
+#   payload entry: refused on page 3 with that file named, nothing touched. Without
+#   STDNAMES.GPD the installation goes there; after Finish the user's own files and
+#   the subfolder are there as they were, the kept payload files and Uninstall.ini
+#   beside them.
 source "$(dirname "$0")/../e2e/e2e_lib.sh"
 source "$(dirname "$0")/../e2e/install_lib.sh"
 export LC_ALL=C
@@ -49,6 +48,22 @@ printf 'old library\n' >"$reused/old.dll"
 printf 'no extension\n' >"$reused/README"
 printf 'inside\n' >"$reused/sub/inner.txt"
 printf 'the user'\''s names\n' >"$reused/STDNAMES.GPD"
+# A file of the user's that the package would overwrite: the folder is refused on
+# page 3, with the file named, and nothing in it is touched.
+{
+  to_installation setup.exe 'C:\Reused Folder'
+  printf 'wait-msgbox 15000\nmsgbox-ok\nrecord\nclick 1007\nwait-exit 15000\n'
+} >"$E2E_WORK/clash.txt"
+robot clash
+[ $robot_rc -eq 0 ] || fail "clash: robot exit $robot_rc: $(grep -E '^FAIL' "$record")"
+has '^MSGBOX [0-9]+ caption="The wizard" text="The folder already holds \\"STDNAMES\.GPD\\", which this printer.s setup did not put there and will not overwrite\. Choose another folder\."$'
+has "^PAGE $(step record) 3\$"
+[ "$(cat "$reused/STDNAMES.GPD")" = "the user's names" ] || fail "clash: the user's STDNAMES.GPD was changed"
+[ "$(ls "$reused" | tr '\n' ' ')" = "README STDNAMES.GPD notes.txt old.dll sub " ] ||
+  fail "clash: the folder holds $(ls "$reused" | tr '\n' ' ')"
+has_key "$record_key" && fail "clash: a record was written"
+# Without it, the installation goes into the folder and keeps every file of the user's.
+rm "$reused/STDNAMES.GPD"
 run_install reused setup.exe 'C:\Reused Folder'
 [ "$(cat "$reused/notes.txt" 2>/dev/null)" = notes ] || fail "reused: notes.txt lost"
 [ "$(cat "$reused/old.dll" 2>/dev/null)" = "old library" ] || fail "reused: old.dll lost"

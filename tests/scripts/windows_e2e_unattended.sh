@@ -11,6 +11,11 @@
 #   run undoes everything it had made, the prefix is as before but for the Install
 #   log;
 # - the same setup again: an update in place, still one printer;
+# - what deployment tools see: every refused command line (setup and uninstaller,
+#   /S with /?, options in any order) ends within seconds with its code and a log
+#   line, no window; the list entry's DisplayVersion, Publisher and InstallDate;
+#   /TESTPRINT's receipt reaches the port's folder byte for byte; /TARGET= sets the
+#   port's target through the monitor and an update without it keeps it;
 # - two versions of the package built with the kit (Setup.ini): the newer updates in
 #   place (the printer, its port's target and the record stay one, the entry of the
 #   list of installed programs shows the new version); the older one, and the
@@ -51,7 +56,8 @@ check_installed en "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\$
   "Uninstall Printer Driver.lnk"
 log=$(tr -d '\r' <"$log_file" 2>/dev/null)
 for line in "Language: English" "Destination folder: $program_dir, data folder: C:\\ProgramData\\$printer" \
-  "Printer settings: port $port, made the default printer" "Result: installed (exit code 0)"; do
+  "Printer settings: port $port, the default printer asked for" \
+  "Default printer: $printer (SetDefaultPrinter succeeded)" "Result: installed (exit code 0)"; do
   grep -qxF -- "$line" <<<"$log" || fail "english: the log lacks \"$line\": $log"
 done
 while read -r line; do
@@ -66,6 +72,55 @@ unattended 0 again /S '/LOG=C:\again.txt'
 grep -qxF "This run: an update of the installed printer" <(tr -d '\r' <"$drive_c/again.txt") ||
   fail "again: not an update: $(tr '\r\n' '  ' <"$drive_c/again.txt")"
 [ "$(rillo_printers)" = "$printer" ] || fail "again: printers $(rillo_printers | tr '\n' ',')"
+
+# Deployment tools: no window whatever the line holds; every refusal ends within
+# seconds with its code and a log line naming it, for the setup and the uninstaller.
+for args in "/LANG=DE /S" "/S /?" "/X /S" "/S /TARGET=tcp:till-printer:99999"; do
+  rm -f "$drive_c/refused.txt"
+  # shellcheck disable=SC2086
+  WINE_TIMEOUT=30 unattended 10 refused $args '/LOG=C:\refused.txt'
+  grep -qE '^(Command line refused: |Target "tcp:till-printer:99999": )' <(tr -d '\r' <"$drive_c/refused.txt") ||
+    fail "refused $args: the log says $(tr '\r\n' '  ' <"$drive_c/refused.txt" 2>/dev/null)"
+done
+PROGRAM='C:\ProgramData\Rillo-58-Series\Uninstaller.exe' WINE_TIMEOUT=30 unattended 87 uninstall-refused /S /X '/LOG=C:\refused.txt'
+grep -qxF 'Command line refused: unknown option /X (exit code 87)' <(tr -d '\r' <"$drive_c/refused.txt") ||
+  fail "uninstall-refused: the log says $(tr '\r\n' '  ' <"$drive_c/refused.txt" 2>/dev/null)"
+rm -f "$drive_c/refused.txt"
+[ "$(rillo_printers)" = "$printer" ] || fail "refused: printers now $(rillo_printers | tr '\n' ',')"
+
+entry_key='Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Rillo-58-Series Printer Driver'
+# What a detection rule reads: the sample has no Setup.ini, so the setup program's own
+# version and nobody's name; the day of the installation.
+[[ $(reg_value "$entry_key" DisplayVersion) =~ ^[0-9]+\.[0-9]+\.[0-9]+\.[0-9]+$ ]] ||
+  fail "detection: DisplayVersion \"$(reg_value "$entry_key" DisplayVersion)\""
+[ "$(reg_value "$entry_key" Publisher)" = "Unknown publisher" ] || fail "detection: Publisher \"$(reg_value "$entry_key" Publisher)\""
+[[ $(reg_value "$entry_key" InstallDate) =~ ^20[0-9]{6}$ ]] || fail "detection: InstallDate \"$(reg_value "$entry_key" InstallDate)\""
+
+# /TESTPRINT: the receipt through the spooler into the port's folder, byte for byte.
+jobs="$drive_c/ProgramData/$printer Monitor"
+rm -f "$jobs"/*.prn
+unattended 0 testprint /S /TESTPRINT '/LOG=C:\testprint.txt'
+grep -qE '^Test receipt: [0-9]+ bytes sent to Rillo-58-Series$' <(tr -d '\r' <"$drive_c/testprint.txt") ||
+  fail "testprint: the log says $(tr '\r\n' '  ' <"$drive_c/testprint.txt")"
+receipt=$(ls "$jobs"/*.prn 2>/dev/null | head -1)
+if [ -f "$receipt" ]; then
+  when=$(grep -aoE 'Date:    [0-9-]+ [0-9:]+' "$receipt" | cut -c10-)
+  printf '\033@\033a\001\033E\001TEST RECEIPT\n\033E\000\033a\000Printer: %s\nPort:    %s\nTarget:  %s\nDate:    %s\nVersion: (none)\n\033d\004\035VB\000' \
+    "$printer" "$port" "C:\\ProgramData\\$printer Monitor" "$when" >"$E2E_WORK/receipt.expected"
+  cmp -s "$E2E_WORK/receipt.expected" "$receipt" || fail "testprint: the receipt is $(od -c "$receipt" | head -12)"
+else
+  fail "testprint: no job file in $jobs"
+fi
+rm -f "$drive_c/testprint.txt"
+
+# /TARGET= sets the configured port's target, checked by the monitor, kept by an
+# update that does not give it again.
+unattended 0 tcp-target /S /TARGET=tcp:127.0.0.1
+[ "$(port_target)" = tcp:127.0.0.1:9100 ] || fail "tcp-target: the port's target is \"$(port_target)\""
+unattended 0 com-target /S /TARGET=COM7
+[ "$(port_target)" = COM7 ] || fail "com-target: the port's target is \"$(port_target)\""
+unattended 0 kept-target /S
+[ "$(port_target)" = COM7 ] || fail "kept-target: an update changed the target to \"$(port_target)\""
 
 # Refusals, in the same prefix: none of them changes what is installed.
 unattended 10 bad-option /S '/LOG=C:\unattended.txt' /X
@@ -101,7 +156,6 @@ for v in 1.0 2.0; do
     fail "v$v: payload-tool build: $(grep ': error: ' "$E2E_WORK/build-$v.txt")"
 done
 PROGRAM=$E2E_REL/setup-1.0.exe unattended 0 v1 /S
-entry_key='Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Rillo-58-Series Printer Driver'
 [ "$(reg_value "$entry_key" DisplayVersion)" = 1.0 ] || fail "v1: DisplayVersion \"$(reg_value "$entry_key" DisplayVersion)\""
 set_reg_value "$monitor_key\\\\Ports\\\\$port" Target tcp:127.0.0.1:9100
 PROGRAM=$E2E_REL/setup-2.0.exe unattended 0 v2 /S
