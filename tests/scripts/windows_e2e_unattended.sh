@@ -213,7 +213,13 @@ PROGRAM='C:\Program Files\Rillo-58-Series\Uninstaller.exe' unattended 0 uninstal
 [ -z "$(rillo_printers)" ] || fail "uninstall-rillo: printers left: $(rillo_printers | tr '\n' ',')"
 prefix_has_key "$printers_key_reg\Kelo-80-Series" || fail "uninstall-rillo: the Kelo printer went too"
 prefix_has_key "HKLM\SOFTWARE\Kelo-80-Series" /reg:64 || fail "uninstall-rillo: the Kelo record went too"
-PROGRAM='C:\Program Files\Kelo-80-Series\Uninstaller.exe' unattended 0 uninstall-kelo /S
+# The README's uninstall command for deployment tools, its log read back.
+PROGRAM='C:\ProgramData\Kelo-80-Series\Uninstaller.exe' unattended 0 uninstall-kelo /PRINTER=Kelo-80-Series /S \
+  /NORESTART '/LOG=C:\uninstall-kelo.txt'
+for line in "Printer removed: Kelo-80-Series" "Result: done (exit code 0)"; do
+  grep -qxF "$line" <(tr -d '\r' <"$drive_c/uninstall-kelo.txt") ||
+    fail "uninstall-kelo: the log lacks \"$line\": $(tr '\r\n' '  ' <"$drive_c/uninstall-kelo.txt" 2>/dev/null)"
+done
 prefix_has_key "$printers_key_reg\Kelo-80-Series" && fail "uninstall-kelo: the Kelo printer is left"
 for name in Rillo-58-Series Kelo-80-Series; do
   prefix_has_key "HKLM\SOFTWARE\$name" /reg:64 && fail "$name: its record is left"

@@ -27,12 +27,14 @@ bool EndsWith(const std::string& text, const std::string& end) {
 }
 
 // Wine keeps the user's Programs folder under C:\users\<user>\AppData\Roaming; there
-// is no "「开始」菜单\程序" folder in its profiles.
-TEST(SystemStartMenuBase, ChineseIsTheUsersProgramsFolder) {
+// is no "「开始」菜单\程序" folder in its profiles. A run as LocalSystem puts even the
+// Chinese shortcut where every user sees it.
+TEST(SystemStartMenuBase, ChineseIsTheUsersProgramsFolderButAServicesIsAllUsers) {
   std::string base = sys::StartMenuBase(1);
   EXPECT_EQ(base.rfind("C:\\users\\", 0), 0u) << base;
   EXPECT_TRUE(EndsWith(base, "\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs")) << base;
   EXPECT_TRUE(IsFolder(base)) << base;
+  EXPECT_EQ(sys::StartMenuBase(1, true), "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs");
 }
 
 TEST(SystemStartMenuBase, EnglishIsTheCommonProgramsFolder) {
