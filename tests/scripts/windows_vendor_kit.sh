@@ -10,7 +10,7 @@
 # A third, "Zeta-80C", carries its own Setup.ini (a version and a publisher in
 # Chinese), Setup.ico and a tool of the vendor's: the setup built from it (the same
 # bytes natively and under Wine) says so in its version block and icon, is signed,
-# and installs and uninstalls unattended under Wine.
+# and installs and uninstalls unattended under Wine, leaving nothing after a restart.
 set -u
 wine_run() { "${WINE_RUN:?}" "${WINE_ROOT:?}" "${WINE_ARCH:?}" "$@"; }
 cd "${BUILD_DIR:?}"
@@ -118,23 +118,38 @@ grep -q '^Signature verification: ok' "$work/verify.log" || fail "Zeta signature
 "$tool" list "$work/zeta-signed.exe" | awk '{print $1}' | diff - <(grep -v '^$' "$zeta/package.list") >/dev/null ||
   fail "signed Zeta setup: entries differ from its package.list"
 
-# Installed and uninstalled unattended, in a copy of the tree's prefix.
+# Installed and uninstalled unattended, in a copy of the tree's prefix; after a
+# restart nothing of it is left on drive C: (the vendor's tool, the pictures, their
+# folders, the run's temporary files) but the Install log every run appends to.
 WINEPREFIX=$WINE_ROOT/prefix-$WINE_ARCH timeout 60 wineserver -w
 cp -a "$WINE_ROOT/prefix-$WINE_ARCH" "$work/prefix" || fail "no prefix to copy"
 in_copy() { WINE_PREFIX_DIR=$work/prefix wine_run "$@"; }
+drive_files() { (cd "$work/prefix/drive_c" && find . -mindepth 1 ! -path './windows/*' | sort); }
+drive_files >"$work/before.files"
 zeta_key='HKLM\System\CurrentControlSet\Control\Print\Printers\Zeta-80C'
 in_copy "$rel/zeta-signed.exe" /S /LANG=EN >"$work/zeta-install.txt" 2>&1 || fail "Zeta: installation exit $?"
 in_copy reg query "$zeta_key" >/dev/null 2>&1 || fail "Zeta: no printer Zeta-80C"
 [ -f "$work/prefix/drive_c/Program Files/Zeta-80C/ZetaTool.exe" ] || fail "Zeta: the vendor's tool was not placed"
-in_copy 'C:\Program Files\Zeta-80C\Uninstaller.exe' /S >"$work/zeta-uninstall.txt" 2>&1 ||
+in_copy 'C:\ProgramData\Zeta-80C\Uninstaller.exe' /PRINTER=Zeta-80C /S >"$work/zeta-uninstall.txt" 2>&1 ||
   fail "Zeta: uninstallation exit $?"
 in_copy reg query "$zeta_key" >/dev/null 2>&1 && fail "Zeta: the printer is still there"
-# What the installation placed and the uninstaller must take again (the vendor's
-# tool, the pictures, their folder) is checked here once the installation records
-# every file it places; this part proves the setup runs with the vendor's version
-# block and icon and installs and uninstalls with exit 0.
+WINEPREFIX=$work/prefix timeout 60 wineserver -w
+in_copy wineboot -r >/dev/null 2>&1
+WINEPREFIX=$work/prefix timeout 60 wineserver -w
+drive_files >"$work/after.files"
+# In a 64-bit prefix the i686 uninstaller's in-process spooler cannot load the x86_64
+# monitor, whose last DeletePort takes its empty job folder.
+kept='^> \./InstallPrinter\.txt$'
+[ "$WINE_ARCH" = win64 ] && kept='^> \./(InstallPrinter\.txt|ProgramData/Zeta-80C Monitor)$'
+left=$(diff "$work/before.files" "$work/after.files" | grep -E '^[<>]' | grep -vE "$kept")
+[ -z "$left" ] || fail "Zeta: left after the uninstall and a restart: $(tr '\n' ' ' <<<"$left")"
+for dir in "$work/prefix/drive_c/windows/system32/spool/drivers" "$work/prefix/drive_c/windows/system32" \
+  "$work/prefix/drive_c/windows/syswow64"; do
+  found=$(find "$dir" -maxdepth 3 -iname '*zeta*' 2>/dev/null)
+  [ -z "$found" ] || fail "Zeta: left in the system folders: $(tr '\n' ' ' <<<"$found")"
+done
 WINEPREFIX=$work/prefix timeout 60 wineserver -k >/dev/null 2>&1
 
 if [ $failures -ne 0 ]; then echo "$failures failure(s)"; exit 1; fi
 echo "vendor kit: setup.exe read natively; the Kelo and Zeta setups built, listed and unpacked natively and under" \
-  "Wine, their version blocks read back; the signed Zeta setup installed and uninstalled"
+  "Wine, their version blocks read back; the signed Zeta setup installed and uninstalled, nothing of it left"
