@@ -319,7 +319,8 @@ InstallationResult RunInstallationSteps(const InstallationInputs& inputs, Instal
     return Failed(session, frontEnd, "Printer driver: the spooler refused it, or the run was cancelled (see above)");
   }
   const std::string printer = outcome.engine.printerName;
-  frontEnd.Report((names.updateInPlace ? "Printer driver and printer: updated, printer " : "Printer driver and printer: registered, printer ") + printer);
+  frontEnd.Report(std::string("Printer driver and printer: ") + (names.updateInPlace ? "updated" : "registered") +
+                  ", printer " + printer);
   frontEnd.Report(DefaultPrinterLine(outcome.engine));
   if (outcome.restartNeeded)
     frontEnd.Report("Monitor DLL: held by the spooler; the new one takes its place when Windows restarts");
@@ -329,8 +330,8 @@ InstallationResult RunInstallationSteps(const InstallationInputs& inputs, Instal
   if (!inputs.portTarget.empty()) {
     const unsigned long error = SetPortTarget(config.portName(), inputs.portTarget);
     if (error) {
-      return Failed(session, frontEnd,
-                    "Port target " + inputs.portTarget + ": the port monitor refused it (error " + std::to_string(error) + ")");
+      return Failed(session, frontEnd, "Port target " + inputs.portTarget + ": the port monitor refused it (error " +
+                                           std::to_string(error) + ")");
     }
     frontEnd.Report(std::string("Port target: ") + config.portName() + " sends to " + inputs.portTarget);
   }

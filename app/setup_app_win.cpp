@@ -44,6 +44,10 @@ bool SetupApp::InitInstance() {
   // is a refused command line like any other.
   if (options.silent && options.help && options.error.empty())
     options.error = "/? shows the usage in a window, and /S opens none";
+  // Windows' own boxes ("There is no disk in the drive" for a folder on an empty
+  // drive) never show: the program reports what failed. Under /S not even a crash
+  // opens a window; the exit code says it.
+  SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX | (options.silent ? SEM_NOGPFAULTERRORBOX : 0));
   // Messages about the command line itself come in the language the question
   // would be asked in: nobody has chosen one yet.
   const int localeLanguage = LanguageDialog::ChineseVariantFor(GetSystemDefaultLCID()) ? 1 : 0;
@@ -51,7 +55,8 @@ bool SetupApp::InitInstance() {
     // Unattended means no window, ever: the reason goes to the log when there is one.
     if (!options.silent) {
       const std::string text = options.error + "\n\n" + SetupUsage(localeLanguage);
-      MessageBoxA(nullptr, text.c_str(), WizardString(WizardText::kMessageCaption, localeLanguage), MB_OK | MB_ICONERROR);
+      MessageBoxA(nullptr, text.c_str(), WizardString(WizardText::kMessageCaption, localeLanguage),
+                  MB_OK | MB_ICONERROR);
     } else if (!options.logPath.empty()) {
       StdioFile log = OpenStdioFile(options.logPath.c_str(), "ab");
       if (log) std::fprintf(log.get(), "Command line refused: %s (exit code %d)\r\n", options.error.c_str(),

@@ -11,22 +11,21 @@
 #include "app/installation_run_win.h"
 #include "app/installation_session_win.h"
 #include "app/language_dialog_win.h"
-#include "system/run_folder_win.h"
 #include "app/setup_exit_codes.h"
 #include "app/startup_files_win.h"
 #include "app/wizard_navigation.h"
 #include "driver/driver_files.h"
 #include "driver/printer_settings_page_win.h"
 #include "driver/stdio_file.h"
+#include "monitor/port_target.h"
 #include "payload/payload_check.h"
 #include "payload/win32_file_source.h"
-#include "app/command_line.h"
-#include "monitor/port_target.h"
 #include "system/account_win.h"
 #include "system/ansi_text.h"
-#include "system/run_log.h"
 #include "system/destination_cleanup_win.h"
+#include "system/run_folder_win.h"
 #include "system/run_lock_win.h"
+#include "system/run_log.h"
 #include "ui/wizard_panel_win.h"
 
 namespace {
@@ -110,12 +109,9 @@ bool CheckedTarget(const std::string& text, std::string* normal, std::string* wh
   if (length > 0) MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide.data(), length);
   monitor::Target parsed;
   const std::u16string u16(wide.data(), wide.data() + std::char_traits<wchar_t>::length(wide.data()));
-  switch (monitor::ParseTarget(u16, &parsed)) {
-    case monitor::TargetError::kNone:
-      break;
-    default:
-      *why = "not a target the port monitor takes (tcp:HOST[:PORT], COMn[:BAUD] or a folder such as C:\\Receipts)";
-      return false;
+  if (monitor::ParseTarget(u16, &parsed) != monitor::TargetError::kNone) {
+    *why = "not a target the port monitor takes (tcp:HOST[:PORT], COMn[:BAUD] or a folder such as C:\\Receipts)";
+    return false;
   }
   const std::u16string canonical = monitor::FormatTarget(parsed);
   const std::wstring back(canonical.begin(), canonical.end());
@@ -185,6 +181,16 @@ int RunUnattendedSetup(const SetupOptions& options, const unsigned char* payload
   const std::string version = setup_info::FormatVersion(info.version);
   log.Line(std::string("Printer: ") + printer + (haveInfo && !version.empty() ? ", package version " + version : ""));
 
+  // The port's target, checked by the port monitor's own rules before anything
+  // changes; it is set once the port exists.
+  std::string target;
+  if (options.hasTarget) {
+    std::string why;
+    if (!CheckedTarget(WithDefaultTcpPort(options.target), &target, &why))
+      return Finish(log, setup_exit::kBadCommandLine, "Target \"" + options.target + "\": " + why);
+    log.Line("Port target to set: " + target);
+  }
+
   // One run of this printer at a time: a second one waits for the first.
   sys::RunLock lock;
   sys::LockResult locked = lock.Take(printer, 0);
@@ -247,17 +253,6 @@ int RunUnattendedSetup(const SetupOptions& options, const unsigned char* payload
   }
   log.Line("Destination folder: " + folder + ", data folder: " + g_dataFolder);
 
-  // The port's target, checked by the port monitor's own rules before anything
-  // else changes.
-  std::string target;
-  if (options.hasTarget) {
-    std::string why;
-    if (!CheckedTarget(WithDefaultTcpPort(options.target), &target, &why)) {
-      session.RollBack(nullptr);
-      return Finish(log, setup_exit::kBadCommandLine, "Target \"" + options.target + "\": " + why);
-    }
-    log.Line("Port target: " + target);
-  }
   // A service (LocalSystem) has a default printer and a Start menu of its own
   // nobody sees.
   const bool asSystem = sys::RunsAsLocalSystem();

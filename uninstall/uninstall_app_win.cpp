@@ -63,6 +63,17 @@ int UninstallApp::ReportRecordProblem(const RecordCheck& check, int languageFlag
   return nothing ? kExitNothingToUninstall : kExitFailure;
 }
 
+namespace {
+
+// The log's last line for a removal that ran.
+std::string ResultOf(int code) {
+  if (code == kExitSuccess) return "Result: done";
+  if (code == kExitRestartNeeded) return "Result: done; restart Windows to finish";
+  return "Result: some of it could not be removed (see above)";
+}
+
+}  // namespace
+
 bool UninstallApp::Finish(int code, const std::string& why) {
   log_.Line(why + " (exit code " + std::to_string(code) + ")");
   SetExitCode(code);
@@ -76,6 +87,8 @@ bool UninstallApp::InitInstance() {
   UninstallOptions options;
   const bool parsed = ParseArguments(SkipProgramName(GetCommandLineA()), &options);
   const bool silent = options.silent;
+  // No "There is no disk in the drive" box; under /S no crash box either.
+  SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX | (silent ? SEM_NOGPFAULTERRORBOX : 0));
   if (!options.logPath.empty()) log_.Open(options.logPath);
   SYSTEMTIME now;
   GetLocalTime(&now);
@@ -152,7 +165,7 @@ bool UninstallApp::InitInstance() {
     WinRemovalSystem system;
     const RemovalReport report = RemoveInstallation(record, context, system, nullptr);
     for (const std::string& line : ReportLines(report)) log_.Line(line);
-    return Finish(ExitCodeFor(report), "Result: done");
+    return Finish(ExitCodeFor(report), ResultOf(ExitCodeFor(report)));
   }
 
   std::vector<char> question(record.printerName.size() + 256, '\0');
@@ -173,9 +186,9 @@ bool UninstallApp::InitInstance() {
     MessageBoxA(nullptr, SummaryText(report, record, language).c_str(), UninstallString(Text::kCaption, language),
                 MB_OK | (report.failures.empty() ? MB_ICONINFORMATION : MB_ICONWARNING));
     for (const std::string& line : ReportLines(report)) log_.Line(line);
-    return Finish(ExitCodeFor(report), "Result: done");
+    return Finish(ExitCodeFor(report), ResultOf(ExitCodeFor(report)));
   }
-  return Finish(dialog.exitCode(), "Result: done in the window");
+  return Finish(dialog.exitCode(), ResultOf(dialog.exitCode()) + ", in the window");
 }
 
 }  // namespace uninstall
