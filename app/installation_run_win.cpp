@@ -327,18 +327,32 @@ InstallationResult RunInstallationSteps(const InstallationInputs& inputs, Instal
   const std::string version =
       inputs.setupInfo ? setup_info::FormatVersion(inputs.setupInfo->version) : std::string();
 
+  // A port this run did not make keeps its target after a failure: the old one is
+  // put back before the rollback (which removes a port the run made).
+  std::string targetBefore;
+  auto failedAfterTarget = [&](const std::string& why) {
+    if (!targetBefore.empty()) {
+      const unsigned long error = SetPortTarget(config.portName(), targetBefore);
+      frontEnd.Report("  Port target: " + (error ? "could not be put back to " + targetBefore + " (error " +
+                                                       std::to_string(error) + ")"
+                                                 : "back to " + targetBefore));
+    }
+    return Failed(session, frontEnd, why);
+  };
   if (!inputs.portTarget.empty()) {
+    const std::string before = GetPortTarget(config.portName());
     const unsigned long error = SetPortTarget(config.portName(), inputs.portTarget);
     if (error) {
       return Failed(session, frontEnd, "Port target " + inputs.portTarget + ": the port monitor refused it (error " +
                                            std::to_string(error) + ")");
     }
+    targetBefore = before;
     frontEnd.Report(std::string("Port target: ") + config.portName() + " sends to " + inputs.portTarget);
   }
   if (outcome.engine.defaultOutcome == driver::DefaultOutcome::kLeftToUsers) {
     const sys::ActiveSetupEntry entry = sys::ActiveSetupFor(printer, version);
     if (!session.WillCreateKey(entry.subKey))
-      return Failed(session, frontEnd, "Journal: the Active Setup component cannot be recorded");
+      return failedAfterTarget("Journal: the Active Setup component cannot be recorded");
     frontEnd.Report("Active Setup: HKLM\\" + entry.subKey + " runs \"" + entry.stubPath + "\" once for each user" +
                     (sys::WriteActiveSetup(entry) ? "" : ": could not be written"));
   }
@@ -360,9 +374,14 @@ InstallationResult RunInstallationSteps(const InstallationInputs& inputs, Instal
   record.displayVersion = displayVersion.c_str();
   record.displayPublisher = displayPublisher.c_str();
   record.installDate = installDate;
-  if (!session.Commit(record)) return Failed(session, frontEnd, "Record: the installation cannot be recorded");
-  frontEnd.Report(std::string("Uninstall record: HKLM\\SOFTWARE\\") + config.printerName() + " and " + destination +
-                  "\\Uninstall.ini" + (version.empty() ? "" : ", version " + version));
+  if (!session.Commit(record)) return failedAfterTarget("Record: the installation cannot be recorded");
+  // Uninstall.ini is a copy for others; the uninstaller reads the registry record.
+  const std::string ini = destination + "\\Uninstall.ini";
+  const DWORD iniAttributes = GetFileAttributesA(ini.c_str());
+  const bool iniWritten = iniAttributes != INVALID_FILE_ATTRIBUTES && !(iniAttributes & FILE_ATTRIBUTE_DIRECTORY);
+  frontEnd.Report(std::string("Uninstall record: HKLM\\SOFTWARE\\") + config.printerName() +
+                  (iniWritten ? " and " + ini : ", but " + ini + " could not be written") +
+                  (version.empty() ? "" : ", version " + version));
   if (inputs.testPrint) PrintTestReceipt(printer, config.portName(), version, frontEnd);
   InstallationResult result;
   result.installed = true;
